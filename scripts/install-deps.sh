@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian machine lacks for building and testing; as root it installs, otherwise it
+# prints the exact commands and stops.
+set -euo pipefail
+
+packages=(cmake make g++ clang libclang-rt-14-dev clang-format mingw-w64 wine wine32:i386 wine64 xvfb
+          googletest ecj imagemagick locales x11-utils)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Missing packages: ${missing[*]}"
+cmd="dpkg --add-architecture i386 && apt-get update && apt-get install -y ${missing[*]}"
+if [ "$(id -u)" != 0 ]; then
+  echo "Run as root:"
+  echo "  $cmd"
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+dpkg --add-architecture i386
+apt-get update -qq
+apt-get install -y -qq "${missing[@]}" >/dev/null
+echo "Installed: ${missing[*]}"

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs a command inside a private Wine session: a fresh 32-bit prefix under build/wine (never ~/.wine),
+# a persistent wineserver, and an X server (Xvfb unless OSTREL_USE_DISPLAY=1 and DISPLAY is set).
+# Usage: scripts/wine-session.sh [--prefix DIR] [--keep] command [args...]
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+prefix="$top/build/wine/prefix"
+keep=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --prefix) prefix="$2"; shift 2 ;;
+    --keep) keep=1; shift ;;
+    *) break ;;
+  esac
+done
+
+export WINEPREFIX="$prefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+if [ "${OSTREL_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 num <"$fifo" || { echo "Xvfb did not start" >&2; exit 1; }
+  rm -f "$fifo"
+  export DISPLAY=":$num"
+fi
+
+if [ "$keep" = 0 ] || [ ! -f "$prefix/system.reg" ]; then
+  rm -rf "$prefix"
+  mkdir -p "$(dirname "$prefix")"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+# A server of our own, with its output sent away, so that pipelines around wine programs end.
+wineserver -p >/dev/null 2>&1 </dev/null &
+sleep 0.2
+# Start Wine's own services now, with their output sent away too: the services that the first program
+# of a session starts inherit its output, and would otherwise keep a test runner's pipe open.
+wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
+
+"$@"

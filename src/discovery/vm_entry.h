@@ -1,0 +1,45 @@
+// The records that carry what discovery finds to every later step, and their singly linked lists.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One directory that may hold a VM launcher, from PATH or from a JavaHome registry value.
+struct PathEntry {
+    std::unique_ptr<PathEntry> next;
+    std::string dir; // exactly as taken from PATH or built from the registry
+
+    PathEntry(std::unique_ptr<PathEntry> next, std::string dir);
+    ~PathEntry();
+};
+
+// One candidate Java VM, identified by the directory in which its launcher was found.
+struct VmEntry {
+    std::unique_ptr<VmEntry> next;
+    std::string binDir;  // the VM's identity; lower-cased when its layout is resolved
+    std::string homeDir; // empty until derived
+    std::string libDir;  // relative to homeDir, with a leading backslash; empty while unset
+    std::string extDir;  // relative to homeDir, with a leading backslash; empty while unset
+    std::int32_t compatible = 0;
+    std::int32_t layoutResolved = 0;
+    std::int32_t isJava11 = 0;
+    std::int32_t isJava14 = 0;
+    std::int32_t selected = 0;
+
+    VmEntry(std::unique_ptr<VmEntry> next, std::string binDir);
+    ~VmEntry();
+
+    // Runs the tester inside this VM and records its verdict; returns compatible.
+    int probe();
+    // Derives homeDir, libDir and extDir from binDir; returns 1 when resolved.
+    int resolveLayout();
+};
+
+// Puts a new entry holding a copy of dir at the head of a list. When memory runs out the list is left
+// as it was and the result is false.
+bool pushPathEntry(std::unique_ptr<PathEntry> &head, const char *dir);
+bool pushVmEntry(std::unique_ptr<VmEntry> &head, const char *dir);
+
+// Number of entries, by a walk from the head.
+int countVmEntries(const VmEntry *head);

@@ -1,0 +1,96 @@
+// Owning wrappers for Win32 handles, so that no path out of a function leaks one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+
+// One owner of one handle. Traits give the handle type, the value that means "none" and how to close one.
+template <typename Traits> class UniqueHandle {
+  public:
+    using T = typename Traits::Type;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(T h) : h_(h) {}
+    UniqueHandle(const UniqueHandle &) = delete;
+    UniqueHandle &operator=(const UniqueHandle &) = delete;
+    UniqueHandle(UniqueHandle &&o) noexcept : h_(std::exchange(o.h_, Traits::invalid())) {}
+    UniqueHandle &operator=(UniqueHandle &&o) noexcept {
+        if (this != &o) {
+            reset();
+            h_ = std::exchange(o.h_, Traits::invalid());
+        }
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    T get() const { return h_; }
+    explicit operator bool() const { return h_ != Traits::invalid(); }
+    void reset(T h = Traits::invalid()) {
+        if (h_ != Traits::invalid())
+            Traits::close(h_);
+        h_ = h;
+    }
+
+  private:
+    T h_ = Traits::invalid();
+};
+
+namespace handles_detail {
+struct KernelObject { // processes, threads, events: null means none
+    using Type = HANDLE;
+    static HANDLE invalid() { return nullptr; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+struct File { // CreateFile results
+    using Type = HANDLE;
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+struct Find { // FindFirstFile results
+    using Type = HANDLE;
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindClose(h); }
+};
+struct Key {
+    using Type = HKEY;
+    static HKEY invalid() { return nullptr; }
+    static void close(HKEY k) { RegCloseKey(k); }
+};
+} // namespace handles_detail
+
+using UniqueObject = UniqueHandle<handles_detail::KernelObject>;
+using UniqueFile = UniqueHandle<handles_detail::File>;
+using UniqueFind = UniqueHandle<handles_detail::Find>;
+using UniqueKey = UniqueHandle<handles_detail::Key>;
+
+// The process's current directory, or an empty string when it cannot be read.
+inline std::string currentDirectory() {
+    DWORD size = GetCurrentDirectoryA(0, nullptr);
+    while (size != 0) {
+        std::string dir(size, '\0');
+        DWORD len = GetCurrentDirectoryA(size, &dir[0]);
+        if (len < size) {
+            dir.resize(len);
+            return dir;
+        }
+        size = len; // it grew meanwhile: try again with the size now needed
+    }
+    return std::string();
+}
+
+// Makes the directory that was current at construction current again on every way out of a scope.
+class CurrentDirectoryGuard {
+  public:
+    CurrentDirectoryGuard() : saved_(currentDirectory()) {}
+    CurrentDirectoryGuard(const CurrentDirectoryGuard &) = delete;
+    CurrentDirectoryGuard &operator=(const CurrentDirectoryGuard &) = delete;
+    ~CurrentDirectoryGuard() {
+        if (!saved_.empty())
+            (void)SetCurrentDirectoryA(saved_.c_str()); // nothing better to do if the old one vanished
+    }
+
+  private:
+    std::string saved_;
+};

@@ -1,0 +1,47 @@
+// The one context object of a run, and the globals that the dialogs share with it.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "discovery/vm_entry.h"
+
+struct Installer {
+    std::unique_ptr<VmEntry> vmList;     // candidate VMs; discovery pushes at the head
+    std::unique_ptr<PathEntry> pathList; // directories to examine
+    std::string sourceDir;               // the directory that was current at start-up
+
+    // The installer supports start-up directories of up to this many characters.
+    static constexpr std::string::size_type kMaxSourceDir = 255;
+
+    Installer();
+
+    // True when sourceDir was read and fits; otherwise the run must not touch the machine.
+    bool sourceDirUsable() const { return !sourceDir.empty() && sourceDir.size() <= kMaxSourceDir; }
+
+    // The wizard.
+    void run();
+    int discoverAndVerify();
+    int searchDisks();
+    void showFinalMessage(int completed, int restartNeeded);
+
+    // Discovery in the common places.
+    int scanPath();
+    int scanRegistry();
+    int collectCandidates();
+    static int hasLauncher(const char *dir);
+
+    // Layout resolution and pruning of vmList.
+    int resolveAndPrune();
+
+    // Copies the bridge's files into the selected VMs; -1, 0 or 1.
+    int install();
+};
+
+extern HINSTANCE g_instance;
+extern Installer *g_installer;
+
+// Removes CLASSPATH from the installer's own environment, so that no VM started later inherits it.
+void clearClasspath();

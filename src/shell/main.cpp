@@ -1,0 +1,73 @@
+// Start-up, the hidden main window and the message loop that carries the whole run.
+#include <windows.h>
+
+#include <new>
+
+#include "shell/hardening.h"
+#include "shell/installer.h"
+#include "shell/protocol.h"
+
+namespace {
+constexpr const char *kMainWindowClass = "Installer Window";
+constexpr const char *kMainWindowTitle = "Java Ostrel for Microsoft Windows installer";
+} // namespace
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INSTALLER_RUN:
+        g_installer->run();
+        PostQuitMessage(0);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND createMainWindow() {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = 0;
+    wc.lpfnWndProc = mainWindowProc;
+    wc.hInstance = g_instance;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hIconSm = LoadIconA(nullptr, IDI_WINLOGO);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kMainWindowClass;
+    if (!RegisterClassExA(&wc))
+        return nullptr;
+    return CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, g_instance,
+                           nullptr);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    restrictDllSearch(); // before anything can load a DLL lying next to the installer
+
+    g_instance = instance;
+    try {
+        g_installer = new Installer();
+    } catch (const std::bad_alloc &) {
+        return 0; // nothing has been touched yet
+    }
+
+    HWND window = createMainWindow();
+    if (window == nullptr || !PostMessageA(window, WM_INSTALLER_RUN, 0, 0)) {
+        // Without a window to take the start message the run still happens: the wizard needs none.
+        g_installer->run();
+        return 0;
+    }
+
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1)
+            return 0;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,92 @@
+// The wizard: the sequence of dialogs from discovery to the closing message box.
+#include <windows.h>
+
+#include <stdlib.h> // _putenv
+
+#include "discovery/drive_dialog.h"
+#include "select/selection_dialogs.h"
+#include "shell/handles.h"
+#include "shell/installer.h"
+#include "shell/progress_dialogs.h"
+#include "shell/protocol.h"
+
+HINSTANCE g_instance = nullptr;
+Installer *g_installer = nullptr;
+
+namespace {
+constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
+constexpr const char *kCanceledCaption = "Installation Canceled";
+constexpr const char *kSuccessText = "Installation of the Java Ostrel was successful.";
+constexpr const char *kCompletedCaption = "Installation Completed";
+constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
+} // namespace
+
+Installer::Installer() : sourceDir(currentDirectory()) {}
+
+void clearClasspath() {
+    if (GetEnvironmentVariableA("CLASSPATH", nullptr, 0) == 0)
+        return; // not set: nothing to do
+    // Both copies of the environment: the runtime library's and the one that child processes inherit.
+    (void)_putenv("CLASSPATH=");
+    (void)SetEnvironmentVariableA("CLASSPATH", nullptr);
+}
+
+int Installer::discoverAndVerify() {
+    (void)scanPath();
+    (void)scanRegistry();
+    (void)collectCandidates();
+    return showVerifyingDialog();
+}
+
+int Installer::searchDisks() {
+    if (showDriveDialog() == 0)
+        return 0;
+    if (showSearchingDialog() == 0)
+        return 0;
+    return showVerifyingDialog();
+}
+
+void Installer::run() {
+    clearClasspath();
+    if (!sourceDirUsable()) {
+        // The installer's own files cannot be named reliably: change nothing.
+        showFinalMessage(0, 0);
+        return;
+    }
+    if (discoverAndVerify() == 0) {
+        showFinalMessage(0, 0);
+        return;
+    }
+    (void)resolveAndPrune();
+    int choice = vmList ? showPathListDialog() : showNoVmsDialog();
+    while (choice != CHOICE_INSTALL) {
+        // Only a disk search goes on; a cancel, a close or a dialog that failed ends the run.
+        if (choice != CHOICE_SEARCH_DISKS || searchDisks() == 0) {
+            showFinalMessage(0, 0);
+            return;
+        }
+        (void)resolveAndPrune();
+        if (!vmList) {
+            choice = showNoVmsDialog();
+            continue;
+        }
+        if (showVmListDialog() == 0) {
+            showFinalMessage(0, 0);
+            return;
+        }
+        choice = CHOICE_INSTALL;
+    }
+    const int result = install();
+    if (result == 1)
+        showFinalMessage(1, 1);
+    else if (result == 0)
+        showFinalMessage(1, 0);
+    else
+        showFinalMessage(0, 0);
+}
+
+void Installer::showFinalMessage(int completed, int restartNeeded) {
+    const char *text = completed ? kSuccessText : kCanceledText;
+    const char *caption = !completed ? kCanceledCaption : restartNeeded ? kRestartCaption : kCompletedCaption;
+    (void)MessageBoxA(nullptr, text, caption, MB_OK);
+}

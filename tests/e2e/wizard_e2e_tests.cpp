@@ -1,0 +1,109 @@
+// The wizard end to end: the real installer.exe, its real dialogs, and a scripted user.
+#include <gtest/gtest.h>
+
+#include "machine.h"
+#include "resource.h"
+
+namespace {
+constexpr const char *kNoVms = "No Java VMs found";
+constexpr const char *kPathList = "Available Java virtual machines";
+constexpr const char *kCanceledCaption = "Installation Canceled";
+constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
+
+// Reads the closing message, presses OK, and checks that the process then ends with exit code 0.
+void expectClosing(InstallerRun &run, const char *caption, const char *text) {
+    const std::optional<MessageBoxSeen> box = run.waitMessageBox();
+    ASSERT_TRUE(box.has_value()) << "no closing message box";
+    EXPECT_EQ(box->caption, caption);
+    EXPECT_EQ(box->text, text);
+    DWORD code = 1234;
+    ASSERT_TRUE(run.waitExit(10000, code)) << "installer still running after the closing message";
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(Wizard, NothingFoundShowsTheNoVmsDialogAndCancelEndsTheRun) {
+    SampleMachine m;
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {m.root() + "\\empty"}));
+    HWND d = run.waitDialog(kNoVms);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(controlText(d, IDC_PROMPT),
+              "No Java virtual machines found which will support the Java Ostrel.  Search more?");
+    EXPECT_EQ(controlText(d, IDC_SEARCH), "Search Disks");
+    ASSERT_TRUE(clickButton(d, IDC_CANCEL));
+    expectClosing(run, kCanceledCaption, kCanceledText);
+}
+
+TEST(Wizard, EscapeLeavesTheNoVmsDialogOpenAndTheCloseBoxCancels) {
+    SampleMachine m;
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {}));
+    HWND d = run.waitDialog(kNoVms);
+    ASSERT_NE(d, nullptr);
+    pressEscape(d);
+    EXPECT_FALSE(run.waitGone(d, 1500)) << "Escape closed the dialog";
+    pressCloseBox(d);
+    EXPECT_TRUE(run.waitGone(d));
+    // The same key does reach a dialog that handles it: Escape on the closing box dismisses it.
+    HWND box = run.waitDialog(kCanceledCaption);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(controlText(box, 0xFFFF), kCanceledText);
+    pressEscape(box);
+    DWORD code = 1234;
+    ASSERT_TRUE(run.waitExit(10000, code)) << "Escape did not reach the message box";
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(Wizard, VmsFromPathAndRegistryAreListedInDiscoveryOrder) {
+    SampleMachine m;
+    const std::string p1 = m.addVm("jdk-path-one");
+    const std::string p2 = m.addVm("jre-path-two", {"jre.exe"});
+    m.addVm("reg-jre14");
+    m.addVm("reg-jdk11");
+    m.addRegistryHome(21, m.root() + "\\reg-jre14");
+    m.addRegistryHome(0, m.root() + "\\reg-jdk11");
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {p1, m.root() + "\\no-such-dir", p2}));
+    HWND d = run.waitDialog(kPathList);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(controlText(d, IDC_PROMPT), "Java virtual machines found in common places:");
+    const std::vector<std::string> expected = {p1, p2, m.root() + "\\reg-jdk11\\bin",
+                                               m.root() + "\\reg-jre14\\bin"};
+    EXPECT_EQ(listItems(d, IDC_VM_LIST), expected);
+    EXPECT_FALSE(controlEnabled(d, IDC_INSTALL));
+    ASSERT_TRUE(clickButton(d, IDC_CANCEL));
+    expectClosing(run, kCanceledCaption, kCanceledText);
+}
+
+TEST(Wizard, ArgumentsOnTheCommandLineChangeNothing) {
+    SampleMachine m;
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {}, "/S /D=C:\\elsewhere --help"));
+    HWND d = run.waitDialog(kNoVms);
+    ASSERT_NE(d, nullptr);
+    ASSERT_TRUE(clickButton(d, IDC_CANCEL));
+    expectClosing(run, kCanceledCaption, kCanceledText);
+}
+
+TEST(Wizard, StartUpDirectoryTooLongEndsTheRunAsCanceledWithoutADialog) {
+    SampleMachine m;
+    // 256 characters or more: beyond what the installer can name its own files by.
+    std::string deep = m.root();
+    while (deep.size() < 250)
+        deep += "\\" + std::string(std::min<size_t>(40, 256 - deep.size()), 'd');
+    while (deep.size() < 257)
+        deep += "\\x";
+    ASSERT_TRUE(makeDirs(deep)) << deep;
+    ASSERT_GE(deep.size(), 256u);
+    m.addVm("jdk");
+    InstallerRun run;
+    ASSERT_TRUE(run.start(installerPath(), deep, {{"PATH", m.root() + "\\jdk\\bin"}}));
+    const std::optional<MessageBoxSeen> box = run.waitMessageBox();
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->caption, kCanceledCaption);
+    EXPECT_EQ(box->text, kCanceledText);
+    DWORD code = 1234;
+    ASSERT_TRUE(run.waitExit(10000, code));
+    EXPECT_EQ(code, 0u);
+}
+} // namespace

@@ -1,0 +1,105 @@
+// The sample machine of `make demo`, and a scripted user who clicks through the installer on it and
+// prints every screen that it sees.
+//   demo_user setup            creates the sample VMs and their registry keys, prints the PATH to use
+//   demo_user run EXE DIR PATH  starts EXE in DIR with PATH and works its dialogs
+//   demo_user watch EXE DIR PATH starts EXE the same way and waits while a person clicks through
+#include <windows.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "discovery/registry_keys.h"
+#include "driver.h"
+#include "resource.h"
+#include "test_support.h"
+
+namespace {
+const std::string kRoot = "C:\\OstrelDemo";
+
+void printScreen(HWND d, const std::string &caption) {
+    std::printf("\n== screen: \"%s\"\n", caption.c_str());
+    const std::string prompt = controlText(d, IDC_PROMPT);
+    if (prompt != "<missing>")
+        std::printf("   %s\n", prompt.c_str());
+    for (int list : {IDC_VM_LIST, IDC_DRIVE_LIST})
+        for (const std::string &item : listItems(d, list))
+            std::printf("     %s\n", item.c_str());
+    std::string buttons;
+    for (int id : {IDC_INSTALL_ALL, IDC_INSTALL, IDC_SEARCH, IDC_CANCEL})
+        if (controlExists(d, id))
+            buttons += "[" + controlText(d, id) + (controlEnabled(d, id) ? "" : " (disabled)") + "] ";
+    std::printf("   buttons: %s\n", buttons.c_str());
+    std::fflush(stdout);
+}
+
+int setup() {
+    struct Vm {
+        const char *home;
+        int registryKey; // index into the vendor's table, or -1 when the VM is only on PATH
+    };
+    const Vm vms[] = {{"jdk1.1.8", -1}, {"jdk1.3.1", 5}, {"j2sdk1.4.1", 10}};
+    for (const Vm &vm : vms) {
+        const std::string home = kRoot + "\\" + vm.home;
+        writeFile(home + "\\bin\\java.exe", "MZ");
+        if (vm.registryKey >= 0)
+            setMachineString(kJavaHomeKeys[vm.registryKey], kJavaHomeValue, home);
+    }
+    makeDirs(kRoot + "\\setup");
+    std::printf("%s\\jdk1.1.8\\bin;C:\\windows\\system32;C:\\windows\n", kRoot.c_str());
+    return 0;
+}
+
+int run(const std::string &exe, const std::string &dir, const std::string &path, bool scripted) {
+    InstallerRun run;
+    if (!run.start(exe, dir, {{"PATH", path}})) {
+        std::printf("could not start %s\n", exe.c_str());
+        return 1;
+    }
+    std::printf("installer started in %s with PATH=%s\n", dir.c_str(), path.c_str());
+    std::fflush(stdout);
+    std::set<HWND> seen;
+    DWORD code = 0;
+    while (!run.waitExit(0, code)) {
+        std::string caption;
+        HWND d = run.waitAnyDialog(&caption, 60000);
+        if (!d)
+            continue;
+        if (GetDlgItem(d, 0xFFFF)) { // the closing message box
+            std::printf("\n== closing message, caption \"%s\":\n   %s\n", caption.c_str(),
+                        controlText(d, 0xFFFF).c_str());
+            std::fflush(stdout);
+            if (scripted)
+                clickButton(d, IDOK);
+            run.waitGone(d, 600000);
+            continue;
+        }
+        if (seen.insert(d).second)
+            printScreen(d, caption);
+        if (!scripted) {
+            run.waitGone(d, 600000);
+            continue;
+        }
+        if (controlExists(d, IDC_VM_LIST)) {
+            std::printf("   the user presses \"Install in All\"\n");
+            clickButton(d, IDC_INSTALL_ALL);
+        } else if (controlExists(d, IDC_DRIVE_LIST) || caption == "No Java VMs found") {
+            std::printf("   the user presses \"Cancel\"\n");
+            clickButton(d, IDC_CANCEL);
+        }
+        run.waitGone(d, 600000);
+    }
+    std::printf("\ninstaller ended with exit code %lu\n", static_cast<unsigned long>(code));
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "setup")
+        return setup();
+    if ((mode == "run" || mode == "watch") && argc == 5)
+        return run(argv[2], argv[3], argv[4], mode == "run");
+    std::fprintf(stderr, "usage: demo_user setup | run EXE DIR PATH | watch EXE DIR PATH\n");
+    return 2;
+}
