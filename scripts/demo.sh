@@ -18,6 +18,7 @@ set -euo pipefail
 top=$1 mode=$2
 c="$WINEPREFIX/drive_c"
 user="$top/build/win32/tests/demo_user.exe"
+export OSTREL_STANDIN="$top/build/win32/tests/standin_vm.exe"
 path=$(wine "$user" setup | tr -d '\r')
 cp -r "$top/build/dist/." "$c/OstrelDemo/setup/"
 echo "Sample machine: VMs in C:\\OstrelDemo (one on PATH, two in the registry); installer in C:\\OstrelDemo\\setup"

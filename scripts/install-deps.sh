@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ clang libclang-rt-14-dev clang-format mingw-w64 wine wine32:i386 wine64 xvfb
-          googletest ecj imagemagick locales x11-utils)
+          googletest ecj default-jdk-headless imagemagick locales x11-utils)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,5 +6,6 @@ dist="$top/build/dist"
 rm -rf "$dist"
 mkdir -p "$dist"
 cp "$top/build/win32/src/installer.exe" "$dist/"
+cp "$top/build/win32/tester/OstrelTester.class" "$dist/"
 echo "build/dist:"
 (cd "$dist" && find . -type f | sort | sed 's|^\./|  |')

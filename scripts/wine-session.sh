@@ -44,6 +44,12 @@ if [ "$keep" = 0 ] || [ ! -f "$prefix/system.reg" ]; then
   wineserver -w
 fi
 
+# Under Xvfb there is no window manager: unmanaged windows keep Wine from waiting up to two seconds
+# for one whenever a window is hidden.
+if [ -n "$xvfb_pid" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+fi
+
 # A server of our own, with its output sent away, so that pipelines around wine programs end.
 wineserver -p >/dev/null 2>&1 </dev/null &
 sleep 0.2

@@ -12,6 +12,7 @@
 #include "discovery/registry_keys.h"
 #include "driver.h"
 #include "resource.h"
+#include "standin.h"
 #include "test_support.h"
 
 namespace {
@@ -36,12 +37,14 @@ void printScreen(HWND d, const std::string &caption) {
 int setup() {
     struct Vm {
         const char *home;
-        int registryKey; // index into the vendor's table, or -1 when the VM is only on PATH
+        int registryKey;    // index into the vendor's table, or -1 when the VM is only on PATH
+        const char *answer; // what the tester says inside it
     };
-    const Vm vms[] = {{"jdk1.1.8", -1}, {"jdk1.3.1", 5}, {"j2sdk1.4.1", 10}};
+    // Answers as the tester gives them in VMs of the 1.1, 1.3 and 1.4 generations.
+    const Vm vms[] = {{"jdk1.1.8", -1, "3,400"}, {"jdk1.3.1", 5, "7,400"}, {"j2sdk1.4.1", 10, "15,400"}};
     for (const Vm &vm : vms) {
         const std::string home = kRoot + "\\" + vm.home;
-        writeFile(home + "\\bin\\java.exe", "MZ");
+        placeStandin(home + "\\bin", {"java.exe", "javaw.exe"}, {std::string("*=") + vm.answer});
         if (vm.registryKey >= 0)
             setMachineString(kJavaHomeKeys[vm.registryKey], kJavaHomeValue, home);
     }
@@ -76,6 +79,17 @@ int run(const std::string &exe, const std::string &dir, const std::string &path,
         }
         if (seen.insert(d).second)
             printScreen(d, caption);
+        if (controlExists(d, IDC_STATUS)) { // a progress dialog: show what it shows until it ends
+            std::string last;
+            while (IsWindow(d) && IsWindowVisible(d)) {
+                const std::string text = controlText(d, IDC_STATUS);
+                if (!text.empty() && text != last)
+                    std::printf("     %s\n", (last = text).c_str());
+                std::fflush(stdout);
+                Sleep(20);
+            }
+            continue;
+        }
         if (!scripted) {
             run.waitGone(d, 600000);
             continue;

@@ -1,11 +1,95 @@
 #include "shell/progress_dialogs.h"
 
-// Verification is not built yet: every candidate counts as verified at once.
-int showVerifyingDialog() {
-    return 1;
+#include <process.h>
+
+#include "discovery/drive_search.h"
+#include "resource.h"
+#include "shell/installer.h"
+#include "shell/protocol.h"
+#include "verify/verify_worker.h"
+
+HANDLE g_cancelToken = nullptr;
+HWND g_searchingDialog = nullptr;
+HWND g_verifyingDialog = nullptr;
+WorkerRoutine g_searchingWorker = driveSearchWorker;
+WorkerRoutine g_verifyingWorker = verifyWorker;
+
+namespace {
+unsigned __stdcall workerThread(void *routine) {
+    (*static_cast<WorkerRoutine *>(routine))();
+    return 0;
 }
 
-// The drive search is not built yet; the drive dialog never leads here.
+void startWorker(WorkerRoutine *routine) {
+    const uintptr_t thread = _beginthreadex(nullptr, 0, workerThread, routine, 0, nullptr);
+    if (thread != 0)
+        CloseHandle(reinterpret_cast<HANDLE>(thread)); // never joined: the dialog only waits for messages
+}
+
+// Ends the dialog. After a cancellation the token stays open for the worker that may still poll it;
+// after completion the worker has finished, and the token can go.
+void endProgress(HWND dialog, int result) {
+    HANDLE token = g_cancelToken;
+    if (result == 0) {
+        if (token)
+            SetEvent(token);
+    } else if (token) {
+        g_cancelToken = nullptr;
+        CloseHandle(token);
+    }
+    EndDialog(dialog, result);
+}
+
+INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, HWND &dialogGlobal,
+                           WorkerRoutine *worker) {
+    switch (message) {
+    case WM_INITDIALOG:
+        dialogGlobal = dialog;
+        g_cancelToken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        startWorker(worker);
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) != IDC_CANCEL)
+            return FALSE;
+        endProgress(dialog, 0);
+        return TRUE;
+    case WM_CLOSE:
+        endProgress(dialog, 0);
+        return FALSE;
+    case WM_PROGRESS_TEXT:
+        SetDlgItemTextA(dialog, IDC_STATUS, reinterpret_cast<const char *>(lParam));
+        return TRUE;
+    case WM_VM_FOUND:
+        (void)pushVmEntry(g_installer->vmList,
+                          reinterpret_cast<const char *>(lParam)); // dropped if no memory
+        return TRUE;
+    case WM_WORK_DONE:
+        endProgress(dialog, 1);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+} // namespace
+
+bool workerMayContinue(HANDLE token) {
+    return token != nullptr && WaitForSingleObject(token, 0) == WAIT_TIMEOUT;
+}
+
+INT_PTR CALLBACK searchingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return progressDialogProc(dialog, message, wParam, lParam, g_searchingDialog, &g_searchingWorker);
+}
+
+INT_PTR CALLBACK verifyingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return progressDialogProc(dialog, message, wParam, lParam, g_verifyingDialog, &g_verifyingWorker);
+}
+
+int showVerifyingDialog() {
+    return static_cast<int>(
+        DialogBoxParamA(g_instance, "INSTALLERVERIFYINGJVMSCREEN", nullptr, verifyingDialogProc, 0));
+}
+
 int showSearchingDialog() {
-    return 0;
+    return static_cast<int>(
+        DialogBoxParamA(g_instance, "INSTALLERSEARCHINGSCREEN", nullptr, searchingDialogProc, 0));
 }

@@ -111,7 +111,7 @@ bool InstallerRun::waitGone(HWND dialog, DWORD timeoutMs) {
     return false;
 }
 
-std::optional<MessageBoxSeen> InstallerRun::waitMessageBox(DWORD timeoutMs) {
+std::optional<MessageBoxSeen> InstallerRun::waitMessageBox(DWORD timeoutMs, bool pressOk) {
     const DWORD start = GetTickCount();
     do {
         for (const auto &d : processDialogs(pi_.dwProcessId)) {
@@ -119,9 +119,11 @@ std::optional<MessageBoxSeen> InstallerRun::waitMessageBox(DWORD timeoutMs) {
             if (!text)
                 continue; // a dialog of ours, not a message box
             MessageBoxSeen seen;
+            seen.window = d.first;
             seen.caption = d.second;
             seen.text = windowText(text);
-            clickButton(d.first, IDOK);
+            if (pressOk)
+                clickButton(d.first, IDOK);
             return seen;
         }
         if (WaitForSingleObject(pi_.hProcess, kPollMs) == WAIT_OBJECT_0)

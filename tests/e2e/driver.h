@@ -10,6 +10,7 @@
 #include <vector>
 
 struct MessageBoxSeen {
+    HWND window = nullptr;
     std::string caption;
     std::string text;
 };
@@ -36,8 +37,8 @@ class InstallerRun {
     // True when no dialog with this caption is open any more within the time-out.
     bool waitGone(HWND dialog, DWORD timeoutMs = 10000);
 
-    // The closing message box: its caption and text; then OK is pressed.
-    std::optional<MessageBoxSeen> waitMessageBox(DWORD timeoutMs = 15000);
+    // The closing message box: its caption and text; then OK is pressed unless pressOk is false.
+    std::optional<MessageBoxSeen> waitMessageBox(DWORD timeoutMs = 15000, bool pressOk = true);
 
     bool waitExit(DWORD timeoutMs, DWORD &exitCode);
     DWORD processId() const { return pi_.dwProcessId; }

@@ -6,20 +6,21 @@ namespace {
 constexpr const char *kVendorRoot = "Software\\Pellior";
 }
 
-SampleMachine::SampleMachine() : root_("machine"), startDir_(root_ / "setup") {
+SampleMachine::SampleMachine() : root_("machine"), startDir_(root_ / "setup"), log_(root_ / "vm-starts.log") {
     deleteMachineTree(kVendorRoot);
     makeDirs(startDir_);
+    const std::string tester = hostPathFromEnv("OSTREL_TESTER_CLASS");
+    CopyFileA(tester.c_str(), (startDir_ + "\\OstrelTester.class").c_str(), FALSE);
 }
 
 SampleMachine::~SampleMachine() {
     deleteMachineTree(kVendorRoot);
 }
 
-std::string SampleMachine::addVm(const std::string &rel, std::initializer_list<const char *> launchers) {
+std::string SampleMachine::addVm(const std::string &rel, const std::string &answer,
+                                 const std::vector<std::string> &launchers) {
     const std::string bin = root_ / (rel + "\\bin");
-    makeDirs(bin);
-    for (const char *name : launchers)
-        writeFile(bin + "\\" + name, "MZ");
+    placeStandin(bin, launchers, {"*=" + answer});
     return bin;
 }
 
@@ -32,7 +33,7 @@ bool SampleMachine::start(InstallerRun &run, const std::vector<std::string> &pat
     std::string path;
     for (const std::string &p : pathPieces)
         path += (path.empty() ? "" : ";") + p;
-    return run.start(installerPath(), startDir_, {{"PATH", path}}, args);
+    return run.start(installerPath(), startDir_, {{"PATH", path}, {"OSTREL_STANDIN_LOG", log_}}, args);
 }
 
 std::string installerPath() {

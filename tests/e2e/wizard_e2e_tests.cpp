@@ -9,6 +9,20 @@ constexpr const char *kNoVms = "No Java VMs found";
 constexpr const char *kPathList = "Available Java virtual machines";
 constexpr const char *kCanceledCaption = "Installation Canceled";
 constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
+constexpr const char *kVerifying = "Checking Java VMs for compatibility";
+
+// The distinct texts that a progress dialog's status field shows until the dialog ends.
+std::vector<std::string> statusTexts(InstallerRun &run, HWND dialog) {
+    std::vector<std::string> seen;
+    while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+        const std::string text = controlText(dialog, IDC_STATUS);
+        if (!text.empty() && text != "<missing>" && (seen.empty() || seen.back() != text))
+            seen.push_back(text);
+        Sleep(20);
+    }
+    (void)run;
+    return seen;
+}
 
 // Reads the closing message, presses OK, and checks that the process then ends with exit code 0.
 void expectClosing(InstallerRun &run, const char *caption, const char *text) {
@@ -57,7 +71,7 @@ TEST(Wizard, EscapeLeavesTheNoVmsDialogOpenAndTheCloseBoxCancels) {
 TEST(Wizard, VmsFromPathAndRegistryAreListedInDiscoveryOrder) {
     SampleMachine m;
     const std::string p1 = m.addVm("jdk-path-one");
-    const std::string p2 = m.addVm("jre-path-two", {"jre.exe"});
+    const std::string p2 = m.addVm("jre-path-two", "2", {"jre.exe", "javaw.exe"});
     m.addVm("reg-jre14");
     m.addVm("reg-jdk11");
     m.addRegistryHome(21, m.root() + "\\reg-jre14");
@@ -105,5 +119,99 @@ TEST(Wizard, StartUpDirectoryTooLongEndsTheRunAsCanceledWithoutADialog) {
     DWORD code = 1234;
     ASSERT_TRUE(run.waitExit(10000, code));
     EXPECT_EQ(code, 0u);
+}
+TEST(Verification, TheVerifyingDialogShowsEachCandidateInListOrder) {
+    SampleMachine m;
+    const std::string a = m.addVm("vm-a", "2,500");
+    const std::string b = m.addVm("vm-b", "14,500");
+    const std::string c = m.addVm("vm-c", "6,500");
+    m.addRegistryHome(2, m.root() + "\\vm-c");
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {b, a}));
+    HWND d = run.waitDialog(kVerifying);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(controlText(d, IDC_PROMPT), "Verifying the Java VM at:");
+    EXPECT_EQ(statusTexts(run, d), (std::vector<std::string>{b, a, c}));
+    // Every VM ran the tester once, from the start-up folder that holds it, without a CLASSPATH.
+    const std::vector<StandinRecord> starts = m.vmStarts();
+    ASSERT_EQ(starts.size(), 3u);
+    for (const StandinRecord &r : starts) {
+        EXPECT_EQ(r.commandLine, "javaw.exe OstrelTester");
+        EXPECT_EQ(r.currentDirectory, m.startDir());
+        EXPECT_TRUE(r.testerPresent);
+        EXPECT_FALSE(r.classpathSet);
+    }
+    HWND list = run.waitDialog(kPathList);
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(clickButton(list, IDC_CANCEL));
+    expectClosing(run, kCanceledCaption, kCanceledText);
+}
+
+TEST(Verification, AClasspathOfTheUserNeverReachesAVm) {
+    SampleMachine m;
+    const std::string a = m.addVm("vm-a");
+    InstallerRun run;
+    ASSERT_TRUE(
+        run.start(installerPath(), m.startDir(), {{"PATH", a}, {"CLASSPATH", "C:\\user\\classes.zip"}}));
+    HWND list = run.waitDialog(kPathList);
+    ASSERT_NE(list, nullptr);
+    const std::vector<StandinRecord> starts = standinRecords(a);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_FALSE(starts[0].classpathSet);
+    ASSERT_TRUE(clickButton(list, IDC_CANCEL));
+    expectClosing(run, kCanceledCaption, kCanceledText);
+}
+
+// Cancel by the button or by the close box while a slow probe runs: the run ends at once, and no
+// further VM is started, not even after the slow probe has ended.
+void cancelDuringSlowProbe(bool useCloseBox) {
+    SampleMachine m;
+    const std::string slow = m.addVm("vm-slow", "2,2500");
+    const std::string next = m.addVm("vm-next", "2");
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {slow, next}));
+    HWND d = run.waitDialog(kVerifying);
+    ASSERT_NE(d, nullptr);
+    for (int i = 0; i < 200 && controlText(d, IDC_STATUS) != slow; ++i)
+        Sleep(10);
+    ASSERT_EQ(controlText(d, IDC_STATUS), slow);
+    const DWORD pressed = GetTickCount();
+    if (useCloseBox)
+        pressCloseBox(d);
+    else
+        ASSERT_TRUE(clickButton(d, IDC_CANCEL));
+    const std::optional<MessageBoxSeen> box = run.waitMessageBox(15000, false);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_LT(GetTickCount() - pressed, 1000u) << "the cancellation waited for the probe";
+    EXPECT_EQ(box->caption, kCanceledCaption);
+    EXPECT_EQ(box->text, kCanceledText);
+    Sleep(3500); // the slow probe has ended meanwhile, and the installer is still running
+    EXPECT_TRUE(standinRecords(next).empty()) << "a VM was started after the cancellation";
+    clickButton(box->window, IDOK);
+    DWORD code = 1234;
+    ASSERT_TRUE(run.waitExit(10000, code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(Verification, CancelDuringASlowProbeEndsTheRunAtOnce) {
+    cancelDuringSlowProbe(false);
+}
+TEST(Verification, TheCloseBoxDuringASlowProbeEndsTheRunAtOnce) {
+    cancelDuringSlowProbe(true);
+}
+
+TEST(Verification, EscapeDoesNotCancelVerification) {
+    SampleMachine m;
+    const std::string slow = m.addVm("vm-slow", "2,1500");
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {slow}));
+    HWND d = run.waitDialog(kVerifying);
+    ASSERT_NE(d, nullptr);
+    pressEscape(d);
+    HWND list = run.waitDialog(kPathList); // verification went on to its end
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(listItems(list, IDC_VM_LIST), std::vector<std::string>{slow});
+    ASSERT_TRUE(clickButton(list, IDC_CANCEL));
+    expectClosing(run, kCanceledCaption, kCanceledText);
 }
 } // namespace

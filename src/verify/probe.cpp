@@ -1,0 +1,63 @@
+// Running the tester class inside one VM.
+#include <windows.h>
+
+#include <new>
+#include <string>
+
+#include "discovery/vm_entry.h"
+#include "shell/handles.h"
+#include "verify/tester_answer.h"
+
+namespace {
+// One launch attempt, in the order the VMs are tried.
+struct LaunchAttempt {
+    const char *suffix;  // appended to binDir to name the program file
+    const char *command; // the command line: launcher name, a blank, the arguments
+};
+
+constexpr LaunchAttempt kAttempts[] = {
+    {"\\javaw.exe", "javaw.exe OstrelTester"},
+    {"\\jrew.exe", "jrew.exe -cp . OstrelTester"},
+};
+
+constexpr DWORD kLaunchFailed = 0xFFFFFFFF; // -1: no answer
+
+// Starts the program with the installer's environment and current directory (which holds the tester)
+// and waits for its exit code.
+DWORD launch(const std::string &program, const char *command) {
+    std::string commandLine(command); // CreateProcessA may write into its command line
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return kLaunchFailed;
+    UniqueObject process(pi.hProcess);
+    UniqueObject thread(pi.hThread);
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0)
+        return kLaunchFailed;
+    DWORD code = kLaunchFailed;
+    if (!GetExitCodeProcess(process.get(), &code))
+        return kLaunchFailed;
+    return code;
+}
+} // namespace
+
+int VmEntry::probe() {
+    compatible = 0;
+    try {
+        for (const LaunchAttempt &attempt : kAttempts) {
+            const TesterAnswer answer =
+                decodeTesterExitCode(launch(binDir + attempt.suffix, attempt.command));
+            if (!answer.answered)
+                continue;
+            compatible = answer.compatible;
+            isJava11 = answer.isJava11;
+            isJava14 = answer.isJava14;
+            return compatible;
+        }
+    } catch (const std::bad_alloc &) {
+        // No memory for the program path: nothing is launched, the flags keep their values.
+    }
+    return 0;
+}
