@@ -1,5 +1,5 @@
 # The project's commands. See README.md.
-.PHONY: all test demo dist deps host host-test win32 wine-test clean
+.PHONY: all test demo dist deps host host-test win32 wine-test fuzz fuzz-brief clean
 
 JOBS ?= $(shell nproc)
 
@@ -22,7 +22,14 @@ win32: deps
 wine-test: win32
 	scripts/wine-session.sh ctest --preset win32
 
-test: host-test wine-test
+test: host-test wine-test fuzz-brief
+
+# The libFuzzer targets of the line editors: a minute each, or a few seconds each within `make test`.
+fuzz: deps
+	scripts/fuzz.sh 60
+
+fuzz-brief: deps
+	scripts/fuzz.sh 4
 
 dist: win32
 	scripts/make-dist.sh

@@ -1,0 +1,30 @@
+// The autoexec.bat of the 9x family, made to put the bridge's jars in CLASSPATH at every start.
+#include "install/config_files.h"
+
+#include <new>
+#include <string>
+
+#include "install/file_replace.h"
+#include "install/line_rewrite.h"
+
+int patchAutoexec(const char *root, const char *fileName, const char *target) {
+    if (root == nullptr || fileName == nullptr || target == nullptr)
+        return 0;
+    try {
+        // The root brings its backslash; should one lack it, the file and its temporary still share a
+        // directory.
+        std::string dir = root;
+        if (dir.empty() || dir.back() != '\\')
+            dir += '\\';
+        const std::string path = dir + fileName;
+        TextFileContent content;
+        // Only a file that is not there counts as empty: one that cannot be read must not be replaced by
+        // the added line alone.
+        if (readTextFile(path, content) == ReadResult::Failed)
+            return 0;
+        content.text = rewriteAutoexec(content.text, target);
+        return replaceTextFile(path, content, dir + kTempFileName, dir + kOldFileName) ? 1 : 0;
+    } catch (const std::bad_alloc &) {
+        return 0; // the file is replaced only after everything was built and written
+    }
+}
