@@ -1,7 +1,79 @@
-// Layout resolution and pruning of the VM list.
-#include "shell/installer.h"
+// Layout resolution of each VM and pruning of the VM list.
+#include <windows.h>
 
-// Not built yet: every entry stays on the list.
+#include "shell/handles.h"
+#include "shell/installer.h"
+#include "verify/layout_rules.h"
+
+namespace {
+constexpr const char *kJreLib = "\\jre\\lib";
+constexpr const char *kLib = "\\lib";
+constexpr const char *kExt = "\\ext";
+
+// Lead bytes of the machine's ANSI code page, where paths live.
+bool ansiLeadByte(unsigned char c) {
+    return IsDBCSLeadByte(c) != 0;
+}
+
+// A directory counts as present when it can be made current. A path the platform cannot take whole
+// counts as absent rather than being cut short.
+bool directoryPresent(const std::string &path) {
+    return path.size() < MAX_PATH && SetCurrentDirectoryA(path.c_str()) != 0;
+}
+
+bool unusable(const VmEntry &e) {
+    return e.compatible == 0 || e.layoutResolved == 0;
+}
+} // namespace
+
+int VmEntry::resolveLayout() {
+    if (!homeDir.empty())
+        return 1; // resolved by an earlier pass: final
+    CurrentDirectoryGuard restore;
+    lowerAsciiLetters(binDir, ansiLeadByte);
+    const std::optional<std::string> home = homeFromBinDir(binDir, ansiLeadByte);
+    if (!home)
+        return 0;
+    homeDir = *home;
+    if (isJava11 && isJava14)
+        return 0; // a contradictory answer: no layout fits both generations
+    if (isJava11) {
+        extDir = kLib;
+        layoutResolved = 1;
+        return 1;
+    }
+    if (directoryPresent(homeDir + kJreLib))
+        libDir = kJreLib;
+    else if (directoryPresent(homeDir + kLib))
+        libDir = kLib;
+    else
+        return 0;
+    if (directoryPresent(homeDir + libDir + kExt)) {
+        extDir = libDir + kExt;
+    } else if (libDir == kLib) {
+        extDir = kLib;
+    } else {
+        return 0; // a "\jre\lib" without "\ext" is no layout the installer knows how to fill
+    }
+    layoutResolved = 1;
+    return 1;
+}
+
 int Installer::resolveAndPrune() {
+    for (VmEntry *e = vmList.get(); e != nullptr; e = e->next.get())
+        (void)e->resolveLayout();
+
+    // Drop unusable entries and every repeat of an entry kept before it; the rest keep their order.
+    std::unique_ptr<VmEntry> *link = &vmList;
+    while (*link) {
+        VmEntry &e = **link;
+        bool drop = unusable(e);
+        for (const VmEntry *k = vmList.get(); !drop && k != &e; k = k->next.get())
+            drop = samePathIgnoringAsciiCase(k->binDir, e.binDir, ansiLeadByte);
+        if (drop)
+            *link = std::move(e.next); // destroys e
+        else
+            link = &e.next;
+    }
     return 1;
 }
