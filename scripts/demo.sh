@@ -23,5 +23,7 @@ path=$(wine "$user" setup | tr -d '\r')
 cp -r "$top/build/dist/." "$c/OstrelDemo/setup/"
 echo "Sample machine: VMs in C:\\OstrelDemo (one on PATH, two in the registry); installer in C:\\OstrelDemo\\setup"
 [ "$mode" = watch ] && echo "Click through the installer on your display."
+wine "$user" state "before the installer runs" | tr -d '\r'
 wine "$user" "$mode" 'C:\OstrelDemo\setup\installer.exe' 'C:\OstrelDemo\setup' "$path" | tr -d '\r'
+wine "$user" state "after the installer ran" | tr -d '\r'
 INNER

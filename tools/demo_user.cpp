@@ -1,5 +1,6 @@
 // The sample machine of `make demo`, and a scripted user who clicks through the installer on it and
 // prints every screen that it sees.
+//   demo_user state WHEN        prints the registry CLASSPATH and the bridge's files on the machine
 //   demo_user setup            creates the sample VMs and their registry keys, prints the PATH to use
 //   demo_user run EXE DIR PATH  starts EXE in DIR with PATH and works its dialogs
 //   demo_user watch EXE DIR PATH starts EXE the same way and waits while a person clicks through
@@ -45,11 +46,70 @@ int setup() {
     for (const Vm &vm : vms) {
         const std::string home = kRoot + "\\" + vm.home;
         placeStandin(home + "\\bin", {"java.exe", "javaw.exe"}, {std::string("*=") + vm.answer});
+        if (std::string(vm.home) == "jdk1.1.8")
+            writeFile(home + "\\lib\\awt.properties", "AWT.toolkit=sun.awt.windows.WToolkit\r\n");
+        else
+            makeDirs(home + "\\jre\\lib\\ext");
         if (vm.registryKey >= 0)
             setMachineString(kJavaHomeKeys[vm.registryKey], kJavaHomeValue, home);
     }
     makeDirs(kRoot + "\\setup");
     std::printf("%s\\jdk1.1.8\\bin;C:\\windows\\system32;C:\\windows\n", kRoot.c_str());
+    return 0;
+}
+
+// What the installation touches: the bridge's files under the demo folder and in the system directory,
+// the 1.1 VM's awt.properties, and the system-wide CLASSPATH.
+void listBridgeFiles(const std::string &dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == ".." || name == "setup")
+            continue;
+        const std::string path = dir + "\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            listBridgeFiles(path);
+        else if (name == "tamrix.jar" || name == "ostrel.jar" || name == "accessibility.properties")
+            std::printf("   %s\n", path.c_str());
+        else if (name == "awt.properties") {
+            std::string text;
+            readFile(path, text);
+            std::printf("   %s:\n", path.c_str());
+            for (std::string::size_type pos = 0; pos < text.size();) {
+                const std::string::size_type end = text.find("\r\n", pos);
+                std::printf("      %s\n", text.substr(pos, end - pos).c_str());
+                pos = end == std::string::npos ? text.size() : end + 2;
+            }
+        }
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+}
+
+int state(const char *when) {
+    std::printf("\n== %s\n", when);
+    HKEY key;
+    char value[4096] = "";
+    DWORD size = sizeof value - 1, type = 0;
+    bool present = false;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager\\Environment",
+                      0, KEY_READ, &key) == ERROR_SUCCESS) {
+        present = RegQueryValueExA(key, "CLASSPATH", nullptr, &type, reinterpret_cast<BYTE *>(value),
+                                   &size) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    std::printf("   registry CLASSPATH: %s\n", present ? value : "(not set)");
+    listBridgeFiles(kRoot);
+    char sys[MAX_PATH];
+    GetSystemDirectoryA(sys, sizeof sys);
+    for (const char *dll : {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"}) {
+        const std::string path = std::string(sys) + "\\" + dll;
+        if (fileExists(path))
+            std::printf("   %s\n", path.c_str());
+    }
+    std::fflush(stdout);
     return 0;
 }
 
@@ -112,6 +172,8 @@ int main(int argc, char **argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "setup")
         return setup();
+    if (mode == "state" && argc == 3)
+        return state(argv[2]);
     if ((mode == "run" || mode == "watch") && argc == 5)
         return run(argv[2], argv[3], argv[4], mode == "run");
     std::fprintf(stderr, "usage: demo_user setup | run EXE DIR PATH | watch EXE DIR PATH\n");

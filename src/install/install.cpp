@@ -1,7 +1,208 @@
-// Installation of the bridge's files into the chosen VMs.
+// Installation of the bridge's files into the chosen VMs, and the system-wide CLASSPATH for 1.1 VMs.
+#include <windows.h>
+
+#include <string>
+
+#include "install/classpath_text.h"
+#include "install/config_files.h"
+#include "install/file_replace.h"
+#include "shell/handles.h"
 #include "shell/installer.h"
 
-// Not built yet: nothing is written.
+namespace {
+constexpr const char *kPayloadDir = "\\installerFiles";
+
+// Source file names in the payload folder.
+constexpr const char *kAccessibilityProperties = "\\accessibility.properties";
+constexpr const char *kTamrix14 = "\\tamrix-1_4.jar";
+constexpr const char *kTamrix12 = "\\tamrix-1_2.jar";
+constexpr const char *kTamrix11 = "\\tamrix-1_1.jar";
+constexpr const char *kOstrelJar = "\\ostrel.jar";
+constexpr const char *kSystemDlls[] = {"\\JavaOstrel.dll", "\\WindowsOstrel.dll", "\\JAWTOstrel.dll"};
+
+// Names at the destinations.
+constexpr const char *kTamrixJar = "\\tamrix.jar";
+constexpr const char *kAwtProperties = "\\awt.properties";
+constexpr const char *kAutoexec = "autoexec.bat";
+
+constexpr const char *kEnvironmentKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+constexpr const char *kClasspathValue = "CLASSPATH";
+constexpr const char *kClasspathName =
+    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\\CLASSPATH";
+constexpr UINT kBroadcastTimeoutMs = 5000;
+
+enum class VmKind { Java14, Java11, Java12 };
+
+// Tested in this order: an entry with both flags set takes the 1.4 branch.
+VmKind kindOf(const VmEntry &vm) {
+    if (vm.isJava14)
+        return VmKind::Java14;
+    if (vm.isJava11)
+        return VmKind::Java11;
+    return VmKind::Java12;
+}
+
+// A VM can take its files only when it was verified and has the directories its kind writes into.
+bool usable(const VmEntry &vm, VmKind kind) {
+    if (!vm.compatible || !vm.layoutResolved || vm.homeDir.empty() || vm.extDir.empty())
+        return false;
+    return kind == VmKind::Java11 || !vm.libDir.empty();
+}
+
+// A read-only file at a destination is the owner's word that it must not change; Windows refuses to copy
+// over it, and so does the installer everywhere.
+bool readOnly(const std::string &path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// A path the platform cannot take whole is never cut short: the step that needs it fails instead.
+bool fitsPlatform(const std::string &path) {
+    return path.size() < MAX_PATH;
+}
+
+std::string systemDirectory() {
+    UINT size = GetSystemDirectoryA(nullptr, 0);
+    while (size != 0) {
+        std::string dir(size, '\0');
+        const UINT len = GetSystemDirectoryA(&dir[0], size);
+        if (len < size) {
+            dir.resize(len);
+            return dir;
+        }
+        size = len;
+    }
+    return std::string();
+}
+
+class InstallSteps {
+  public:
+    InstallSteps(const std::string &sourceDir, std::vector<std::string> &failures)
+        : payload_(sourceDir + kPayloadDir), failures_(failures) {}
+
+    // Copies one payload file over whatever is at the destination.
+    void copy(const char *sourceName, const std::string &destination) {
+        const std::string source = payload_ + sourceName;
+        if (!fitsPlatform(source) || !fitsPlatform(destination) || readOnly(destination) ||
+            !CopyFileA(source.c_str(), destination.c_str(), FALSE))
+            failures_.push_back(destination);
+    }
+
+    void copyIntoVm(const VmEntry &vm, const char *tamrixSource) {
+        copy(kAccessibilityProperties, vm.homeDir + vm.libDir + kAccessibilityProperties);
+        copy(tamrixSource, vm.homeDir + vm.extDir + kTamrixJar);
+        copy(kOstrelJar, vm.homeDir + vm.extDir + kOstrelJar);
+    }
+
+    void patchAwt(const VmEntry &vm) {
+        const std::string dir = vm.homeDir + vm.extDir;
+        if (!patchAwtProperties(dir.c_str(), kAwtProperties))
+            failures_.push_back(dir + kAwtProperties);
+    }
+
+    void fail(const std::string &what) { failures_.push_back(what); }
+
+  private:
+    std::string payload_;
+    std::vector<std::string> &failures_;
+};
+
+// Tells running programs that the system environment changed, so that programs they start see the new
+// CLASSPATH; a program that does not answer within the time-out is passed over.
+void announceEnvironmentChange() {
+    DWORD_PTR ignored = 0;
+    (void)SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"),
+                              SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &ignored);
+}
+
+// Extends the system-wide CLASSPATH in the registry with the two jars in target. The value keeps its
+// type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone.
+bool extendRegistryClasspath(const std::string &target) {
+    HKEY raw = nullptr;
+    char emptyClass[] = "";
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, emptyClass, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    UniqueKey key(raw);
+
+    DWORD type = REG_SZ;
+    DWORD size = 0;
+    std::string data;
+    LONG rc = RegQueryValueExA(key.get(), kClasspathValue, nullptr, &type, nullptr, &size);
+    while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+        data.assign(size, '\0');
+        DWORD got = size;
+        rc = RegQueryValueExA(key.get(), kClasspathValue, nullptr, &type, reinterpret_cast<BYTE *>(&data[0]),
+                              &got);
+        if (rc == ERROR_SUCCESS) {
+            data.resize(got);
+            break;
+        }
+        size = got;
+    }
+    if (rc == ERROR_FILE_NOT_FOUND) {
+        type = REG_SZ; // an absent value counts as an empty text
+        data.clear();
+    } else if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        return false;
+    }
+
+    const std::string text = extendedClasspath(registryStringText(data), target);
+    if (RegSetValueExA(key.get(), kClasspathValue, 0, type, reinterpret_cast<const BYTE *>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
+        return false;
+    (void)RegFlushKey(key.get()); // the value is written; the flush only hastens it to disk
+    announceEnvironmentChange();
+    return true;
+}
+} // namespace
+
 int Installer::install() {
-    return 0;
+    failedDestinations.clear();
+    InstallSteps steps(sourceDir, failedDestinations);
+    std::string target11; // homeDir + extDir of the first selected 1.1 VM
+    bool any11 = false;
+
+    for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get()) {
+        if (!vm->selected)
+            continue;
+        const VmKind kind = kindOf(*vm);
+        if (!usable(*vm, kind))
+            return -1; // what was done for earlier VMs stays done
+        switch (kind) {
+        case VmKind::Java14:
+            steps.copyIntoVm(*vm, kTamrix14);
+            break;
+        case VmKind::Java11:
+            steps.patchAwt(*vm);
+            if (target11.empty())
+                target11 = vm->homeDir + vm->extDir;
+            any11 = true;
+            break;
+        case VmKind::Java12:
+            steps.copyIntoVm(*vm, kTamrix12);
+            break;
+        }
+    }
+
+    for (const char *dll : kSystemDlls)
+        steps.copy(dll, systemDirectory() + dll);
+
+    if (!any11)
+        return 0;
+
+    int result = 0;
+    if (runningFamily() == PlatformFamily::Nt) {
+        if (!extendRegistryClasspath(target11))
+            steps.fail(kClasspathName);
+    } else {
+        // The root of the system drive: its letter, colon and backslash.
+        const std::string root = systemDirectory().substr(0, 3);
+        if (!patchAutoexec(root.c_str(), kAutoexec, target11.c_str()))
+            steps.fail(root + kAutoexec);
+        result = 1;
+    }
+    steps.copy(kTamrix11, target11 + kTamrixJar);
+    steps.copy(kOstrelJar, target11 + kOstrelJar);
+    return result;
 }

@@ -5,13 +5,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "discovery/vm_entry.h"
 
 struct Installer {
-    std::unique_ptr<VmEntry> vmList;     // candidate VMs; discovery pushes at the head
-    std::unique_ptr<PathEntry> pathList; // directories to examine
-    std::string sourceDir;               // the directory that was current at start-up
+    std::unique_ptr<VmEntry> vmList;             // candidate VMs; discovery pushes at the head
+    std::unique_ptr<PathEntry> pathList;         // directories to examine
+    std::string sourceDir;                       // the directory that was current at start-up
+    std::vector<std::string> failedDestinations; // what install could not write, for the closing message
 
     // The installer supports start-up directories of up to this many characters.
     static constexpr std::string::size_type kMaxSourceDir = 255;
@@ -26,6 +28,7 @@ struct Installer {
     int discoverAndVerify();
     int searchDisks();
     void showFinalMessage(int completed, int restartNeeded);
+    void showIncompleteMessage();
 
     // Discovery in the common places.
     int scanPath();

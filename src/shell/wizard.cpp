@@ -4,6 +4,7 @@
 #include <stdlib.h> // _putenv
 
 #include "discovery/drive_dialog.h"
+#include "install/classpath_text.h"
 #include "select/selection_dialogs.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
@@ -18,6 +19,7 @@ constexpr const char *kCanceledText = "Installation of the Java Ostrel was cance
 constexpr const char *kCanceledCaption = "Installation Canceled";
 constexpr const char *kSuccessText = "Installation of the Java Ostrel was successful.";
 constexpr const char *kCompletedCaption = "Installation Completed";
+constexpr const char *kIncompleteCaption = "Installation Incomplete";
 constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
 } // namespace
 
@@ -77,12 +79,19 @@ void Installer::run() {
         choice = CHOICE_INSTALL;
     }
     const int result = install();
-    if (result == 1)
+    if (result >= 0 && !failedDestinations.empty())
+        showIncompleteMessage(); // never report a failure as success
+    else if (result == 1)
         showFinalMessage(1, 1);
     else if (result == 0)
         showFinalMessage(1, 0);
     else
         showFinalMessage(0, 0);
+}
+
+void Installer::showIncompleteMessage() {
+    const std::string text = incompleteInstallationText(failedDestinations);
+    (void)MessageBoxA(nullptr, text.c_str(), kIncompleteCaption, MB_OK | MB_ICONWARNING);
 }
 
 void Installer::showFinalMessage(int completed, int restartNeeded) {

@@ -24,6 +24,12 @@ std::string SampleMachine::addVm(const std::string &rel, const std::string &answ
     return bin;
 }
 
+void SampleMachine::addPayload() {
+    for (const char *name : {"accessibility.properties", "tamrix-1_1.jar", "tamrix-1_2.jar", "tamrix-1_4.jar",
+                             "ostrel.jar", "JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
+        writeFile(startDir_ + "\\installerFiles\\" + name, std::string("payload:") + name);
+}
+
 void SampleMachine::addRegistryHome(int keyIndex, const std::string &home) {
     setMachineString(kJavaHomeKeys[keyIndex], kJavaHomeValue, home);
 }

@@ -18,6 +18,8 @@ class SampleMachine {
     // (an exit code, optionally ",<ms>" to take that long); returns the bin folder.
     std::string addVm(const std::string &rel, const std::string &answer = "2",
                       const std::vector<std::string> &launchers = {"java.exe", "javaw.exe"});
+    // The eight payload files in <start>\installerFiles, each holding "payload:<name>".
+    void addPayload();
     // Names home in the registry key with this index of the vendor's table.
     void addRegistryHome(int keyIndex, const std::string &home);
 
