@@ -1,6 +1,8 @@
 // Discovery in the common places: PATH and the VM vendor's registry keys.
 #include <windows.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "discovery/path_pieces.h"
@@ -9,36 +11,53 @@
 #include "shell/installer.h"
 
 namespace {
-// The value of an environment variable of this process; false when it is not set.
-bool readEnvironment(const char *name, std::string &value) {
-    DWORD size = GetEnvironmentVariableA(name, nullptr, 0); // counts the terminator, so 0 means unset
-    if (size == 0)
-        return false;
-    while (true) {
-        std::string buffer(size, '\0');
-        DWORD len = GetEnvironmentVariableA(name, &buffer[0], size);
-        if (len == 0)
+// Environment variable names compare with ASCII case ignored.
+bool sameName(const char *a, const char *b, std::string::size_type length) {
+    for (std::string::size_type i = 0; i < length; ++i) {
+        char x = a[i], y = b[i];
+        x = (x >= 'a' && x <= 'z') ? static_cast<char>(x - 'a' + 'A') : x;
+        y = (y >= 'a' && y <= 'z') ? static_cast<char>(y - 'a' + 'A') : y;
+        if (x != y)
             return false;
-        if (len < size) {
-            buffer.resize(len);
-            value = std::move(buffer);
-            return true;
-        }
-        size = len; // changed meanwhile
     }
+    return true;
 }
 
-// Environment references in text expanded; the text as it stands when the expansion fails.
+struct EnvironmentBlockFree {
+    void operator()(char *block) const { FreeEnvironmentStringsA(block); }
+};
+
+// The value of an environment variable of this process; false when it is not set. Read from the whole
+// environment block: Wine's GetEnvironmentVariableA cuts values in a double-byte code page short.
+bool readEnvironment(const char *name, std::string &value) {
+    const std::unique_ptr<char, EnvironmentBlockFree> block(GetEnvironmentStringsA());
+    if (!block)
+        return false;
+    const std::string::size_type nameLength = std::strlen(name);
+    for (const char *entry = block.get(); *entry != '\0'; entry += std::strlen(entry) + 1) {
+        if (std::strlen(entry) > nameLength && entry[nameLength] == '=' &&
+            sameName(entry, name, nameLength)) {
+            value.assign(entry + nameLength + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Environment references in text expanded; the text as it stands when the expansion fails. The size
+// that the first call reports counts characters; in a double-byte code page a character may take two
+// bytes, so the buffer allows for that, and the text is taken up to its terminator.
 std::string expandReferences(const std::string &text) {
     char probe[2];
-    DWORD needed = ExpandEnvironmentStringsA(text.c_str(), probe, sizeof probe);
+    const DWORD needed = ExpandEnvironmentStringsA(text.c_str(), probe, sizeof probe);
     if (needed == 0)
         return text;
-    std::string buffer(needed + 1, '\0');
-    DWORD written = ExpandEnvironmentStringsA(text.c_str(), &buffer[0], needed + 1);
-    if (written == 0 || written > needed + 1)
+    const DWORD size = needed * 2 + 2;
+    std::string buffer(size, '\0');
+    const DWORD written = ExpandEnvironmentStringsA(text.c_str(), &buffer[0], size);
+    if (written == 0 || written > size)
         return text;
-    buffer.resize(written - 1); // written counts the terminator
+    buffer.resize(buffer.find('\0'));
     return buffer;
 }
 

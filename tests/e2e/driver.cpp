@@ -3,14 +3,19 @@
 namespace {
 constexpr DWORD kPollMs = 20;
 
-std::string windowText(HWND w) {
-    // Wide text read across processes, narrowed: the texts under test are ASCII.
-    WCHAR buf[1024];
-    const int n = GetWindowTextW(w, buf, 1024);
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += buf[i] < 0x80 ? static_cast<char>(buf[i]) : '?';
+// Wide text, read across processes as engineering notes advise, in this process's ANSI code page.
+std::string toAnsi(const WCHAR *text, int length) {
+    if (length <= 0)
+        return std::string();
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, &s[0], size, nullptr, nullptr);
     return s;
+}
+
+std::string windowText(HWND w) {
+    WCHAR buf[1024];
+    return toAnsi(buf, GetWindowTextW(w, buf, 1024));
 }
 
 struct Search {
@@ -154,10 +159,7 @@ std::vector<std::string> listItems(HWND dialog, int id) {
         sendWithTimeout(list, LB_GETTEXTLEN, i, 0, &len);
         std::wstring w(len + 1, L'\0');
         sendWithTimeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&w[0]));
-        std::string s;
-        for (size_t k = 0; k < len; ++k)
-            s += w[k] < 0x80 ? static_cast<char>(w[k]) : '?';
-        items.push_back(s);
+        items.push_back(toAnsi(w.c_str(), static_cast<int>(len)));
     }
     return items;
 }
