@@ -60,16 +60,18 @@ TEST_F(DoubleByteTest, VmsInDoubleByteFoldersAreListedAndInstalledWhereTheirName
     ASSERT_TRUE(makeDirs(jdk + "\\jre\\lib\\ext"));
     ASSERT_TRUE(makeDirs(jre + "\\lib\\ext"));
     ASSERT_TRUE(writeFile(jdk11 + "\\lib\\awt.properties", "AWT.toolkit=x\r\n"));
-    const std::string b1 = bin(jdk, "7"), b2 = bin(jre, "15"), b3 = bin(jdk11, "3");
+    const std::string b1 = bin(jdk, "7"), b3 = bin(jdk11, "3");
+    bin(jre, "15");
 
     InstallerRun run;
-    ASSERT_TRUE(m_.start(run, {b1, b2, b3}));
+    m_.addRegistryHome(19, jre); // the 1.4 VM is named by the registry, the others by PATH
+    ASSERT_TRUE(m_.start(run, {b1, b3}));
     HWND d = run.waitDialog("Available Java virtual machines");
     ASSERT_NE(d, nullptr);
     // Only single-byte capitals are lower-cased; the folder names keep every byte.
     EXPECT_EQ(listItems(d, IDC_VM_LIST),
-              (std::vector<std::string>{"c:\\" + kSoft + "\\jdk\\bin", "c:\\" + kApp + "\\jre\\bin",
-                                        "c:\\" + kSoft + "\\jdk11\\bin"}));
+              (std::vector<std::string>{"c:\\" + kSoft + "\\jdk\\bin", "c:\\" + kSoft + "\\jdk11\\bin",
+                                        "c:\\" + kApp + "\\jre\\bin"}));
     ASSERT_TRUE(clickButton(d, IDC_INSTALL_ALL));
     const std::optional<MessageBoxSeen> box = run.waitMessageBox(30000);
     ASSERT_TRUE(box.has_value());
