@@ -113,6 +113,22 @@ int state(const char *when) {
     return 0;
 }
 
+// With OSTREL_SHOTS naming a folder, every screen is saved there as "<n>-<caption>.bmp".
+void shoot(HWND d, const std::string &caption) {
+    char dir[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableA("OSTREL_SHOTS", dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir)
+        return;
+    static int count = 0;
+    std::string name;
+    for (char c : caption)
+        name += (isalnum(static_cast<unsigned char>(c)) ? c : '_');
+    Sleep(300); // let the dialog finish painting
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%02d-", ++count);
+    saveWindowImage(d, std::string(dir, n) + "\\" + prefix + name + ".bmp");
+}
+
 int run(const std::string &exe, const std::string &dir, const std::string &path, bool scripted) {
     InstallerRun run;
     if (!run.start(exe, dir, {{"PATH", path}})) {
@@ -129,6 +145,7 @@ int run(const std::string &exe, const std::string &dir, const std::string &path,
         if (!d)
             continue;
         if (GetDlgItem(d, 0xFFFF)) { // the closing message box
+            shoot(d, caption);
             std::printf("\n== closing message, caption \"%s\":\n   %s\n", caption.c_str(),
                         controlText(d, 0xFFFF).c_str());
             std::fflush(stdout);
@@ -137,8 +154,10 @@ int run(const std::string &exe, const std::string &dir, const std::string &path,
             run.waitGone(d, 600000);
             continue;
         }
-        if (seen.insert(d).second)
+        if (seen.insert(d).second) {
             printScreen(d, caption);
+            shoot(d, caption);
+        }
         if (controlExists(d, IDC_STATUS)) { // a progress dialog: show what it shows until it ends
             std::string last;
             while (IsWindow(d) && IsWindowVisible(d)) {

@@ -215,3 +215,49 @@ void pressEscape(HWND dialog) {
 void pressCloseBox(HWND dialog) {
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
+
+bool saveWindowImage(HWND window, const std::string &bmpPath) {
+    RECT r;
+    if (!GetWindowRect(window, &r))
+        return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h; // bottom-up, as a BMP file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        // From the screen, so that what is saved is what a user sees at that place.
+        ok = BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) != 0;
+        GdiFlush();
+        SelectObject(memory, old);
+        const DWORD rowBytes = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+        const DWORD imageBytes = rowBytes * static_cast<DWORD>(h);
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + imageBytes;
+        std::string data(reinterpret_cast<const char *>(&file), sizeof file);
+        data.append(reinterpret_cast<const char *>(&info.bmiHeader), sizeof info.bmiHeader);
+        data.append(static_cast<const char *>(bits), imageBytes);
+        HANDLE f = CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ok = ok && f != INVALID_HANDLE_VALUE &&
+             WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+             written == data.size();
+        if (f != INVALID_HANDLE_VALUE)
+            CloseHandle(f);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}

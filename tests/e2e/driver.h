@@ -61,5 +61,7 @@ bool toggleListItem(HWND dialog, int listId, int index);
 void pressEscape(HWND dialog);
 // The caption's close box.
 void pressCloseBox(HWND dialog);
+// Saves what the screen shows of a window (caption and frame included) as a 24-bit BMP file.
+bool saveWindowImage(HWND window, const std::string &bmpPath);
 // Every visible dialog window of a process, with its caption.
 std::vector<std::pair<HWND, std::string>> processDialogs(DWORD pid);
