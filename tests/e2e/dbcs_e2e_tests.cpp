@@ -12,11 +12,6 @@ const std::string kSoft = "\x83\x5C\x83\x74\x83\x67";
 const std::string kApp = "\x83\x41\x83\x76\x83\x8A";
 constexpr const char *kEnvKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
-std::string content(const std::string &path) {
-    std::string c;
-    return readFile(path, c) ? c : std::string("<missing>");
-}
-
 class DoubleByteTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -80,14 +75,14 @@ TEST_F(DoubleByteTest, VmsInDoubleByteFoldersAreListedAndInstalledWhereTheirName
     ASSERT_TRUE(run.waitExit(10000, code));
     EXPECT_EQ(code, 0u);
 
-    EXPECT_EQ(content(jdk + "\\jre\\lib\\accessibility.properties"), "payload:accessibility.properties");
-    EXPECT_EQ(content(jdk + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_2.jar");
-    EXPECT_EQ(content(jdk + "\\jre\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar");
-    EXPECT_EQ(content(jre + "\\lib\\accessibility.properties"), "payload:accessibility.properties");
-    EXPECT_EQ(content(jre + "\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
-    EXPECT_EQ(content(jre + "\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar");
-    EXPECT_EQ(content(jdk11 + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar");
-    EXPECT_NE(content(jdk11 + "\\lib\\awt.properties").find("AWT.assistive_technologies="),
+    EXPECT_EQ(fileContent(jdk + "\\jre\\lib\\accessibility.properties"), "payload:accessibility.properties");
+    EXPECT_EQ(fileContent(jdk + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_2.jar");
+    EXPECT_EQ(fileContent(jdk + "\\jre\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar");
+    EXPECT_EQ(fileContent(jre + "\\lib\\accessibility.properties"), "payload:accessibility.properties");
+    EXPECT_EQ(fileContent(jre + "\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
+    EXPECT_EQ(fileContent(jre + "\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar");
+    EXPECT_EQ(fileContent(jdk11 + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar");
+    EXPECT_NE(fileContent(jdk11 + "\\lib\\awt.properties").find("AWT.assistive_technologies="),
               std::string::npos);
 
     HKEY key;

@@ -23,24 +23,6 @@ constexpr const char *kAwtPatched =
     "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\r\n";
 const char *const kDlls[] = {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"};
 
-std::string lower(std::string s) {
-    for (char &c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-std::string content(const std::string &path) {
-    std::string c;
-    return readFile(path, c) ? c : std::string("<missing>");
-}
-
-std::string systemDir() {
-    char buf[MAX_PATH];
-    const UINT n = GetSystemDirectoryA(buf, sizeof buf);
-    return std::string(buf, n);
-}
-
 struct RegValue {
     bool present = false;
     DWORD type = 0;
@@ -168,7 +150,7 @@ class InstallTest : public ::testing::Test {
     }
     void removeDlls() {
         for (const char *dll : kDlls)
-            DeleteFileA((systemDir() + "\\" + dll).c_str());
+            DeleteFileA((systemDirectory() + "\\" + dll).c_str());
     }
 
     // A VM home with its bin folder and the given folders; a 1.1 VM also gets lib\awt.properties.
@@ -222,24 +204,24 @@ TEST_F(InstallTest, EachKindOfVmGetsExactlyItsFilesAndTheFirst11VmTheClasspath) 
     EXPECT_EQ(box.caption, kCompleted);
     EXPECT_EQ(box.text, kSuccess);
 
-    EXPECT_EQ(content(v14 + "\\jre\\lib\\accessibility.properties"), "payload:accessibility.properties");
-    EXPECT_EQ(content(v14 + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
-    EXPECT_EQ(content(v14 + "\\jre\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar");
-    EXPECT_EQ(content(v13 + "\\lib\\accessibility.properties"), "payload:accessibility.properties");
-    EXPECT_EQ(content(v13 + "\\lib\\tamrix.jar"), "payload:tamrix-1_2.jar");
-    EXPECT_EQ(content(v13 + "\\lib\\ostrel.jar"), "payload:ostrel.jar");
+    EXPECT_EQ(fileContent(v14 + "\\jre\\lib\\accessibility.properties"), "payload:accessibility.properties");
+    EXPECT_EQ(fileContent(v14 + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
+    EXPECT_EQ(fileContent(v14 + "\\jre\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar");
+    EXPECT_EQ(fileContent(v13 + "\\lib\\accessibility.properties"), "payload:accessibility.properties");
+    EXPECT_EQ(fileContent(v13 + "\\lib\\tamrix.jar"), "payload:tamrix-1_2.jar");
+    EXPECT_EQ(fileContent(v13 + "\\lib\\ostrel.jar"), "payload:ostrel.jar");
     // Both 1.1 VMs get their edit; only the first gets the jars.
-    EXPECT_EQ(content(v11a + "\\lib\\awt.properties"), kAwtPatched);
-    EXPECT_EQ(content(v11b + "\\lib\\awt.properties"), kAwtPatched);
-    EXPECT_EQ(content(v11a + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar");
-    EXPECT_EQ(content(v11a + "\\lib\\ostrel.jar"), "payload:ostrel.jar");
+    EXPECT_EQ(fileContent(v11a + "\\lib\\awt.properties"), kAwtPatched);
+    EXPECT_EQ(fileContent(v11b + "\\lib\\awt.properties"), kAwtPatched);
+    EXPECT_EQ(fileContent(v11a + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar");
+    EXPECT_EQ(fileContent(v11a + "\\lib\\ostrel.jar"), "payload:ostrel.jar");
     EXPECT_FALSE(fileExists(v11b + "\\lib\\tamrix.jar"));
     EXPECT_FALSE(fileExists(v11b + "\\lib\\ostrel.jar"));
     for (const char *dll : kDlls)
-        EXPECT_EQ(content(systemDir() + "\\" + dll), std::string("payload:") + dll);
+        EXPECT_EQ(fileContent(systemDirectory() + "\\" + dll), std::string("payload:") + dll);
 
     const RegValue cp = readClasspath();
-    const std::string target = lower(v11a) + "\\lib";
+    const std::string target = lowerAscii(v11a) + "\\lib";
     EXPECT_EQ(cp.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(cp.data, target + "\\tamrix.jar;" + target + "\\ostrel.jar" + '\0');
     EXPECT_FALSE(fileExists(autoexec_)); // the NT family keeps CLASSPATH in the registry
@@ -247,7 +229,7 @@ TEST_F(InstallTest, EachKindOfVmGetsExactlyItsFilesAndTheFirst11VmTheClasspath) 
 
 TEST_F(InstallTest, TheRegistryValueIsExtendedWhateverItHeldAndKeepsItsType) {
     const std::string v11 = vm("Jdk11", "3", {});
-    const std::string add = lower(v11) + "\\lib\\tamrix.jar;" + lower(v11) + "\\lib\\ostrel.jar";
+    const std::string add = lowerAscii(v11) + "\\lib\\tamrix.jar;" + lowerAscii(v11) + "\\lib\\ostrel.jar";
     struct Case {
         const char *name;
         RegValue before;
@@ -283,7 +265,7 @@ TEST_F(InstallTest, AValueThatIsNotAStringIsLeftAloneAndReported) {
     const RegValue after = readClasspath();
     EXPECT_EQ(after.type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(after.data, dword.data);
-    EXPECT_EQ(content(v11 + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar"); // the rest was still done
+    EXPECT_EQ(fileContent(v11 + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar"); // the rest was still done
 }
 
 TEST_F(InstallTest, FailuresAreListedAndNothingOnTheMachineIsLost) {
@@ -298,13 +280,13 @@ TEST_F(InstallTest, FailuresAreListedAndNothingOnTheMachineIsLost) {
     SetFileAttributesA((v13 + "\\lib\\ostrel.jar").c_str(), FILE_ATTRIBUTE_NORMAL);
 
     EXPECT_EQ(box.caption, kIncomplete);
-    const std::string t11 = lower(v11) + "\\lib";
-    EXPECT_EQ(box.text, std::string(kIncompleteText) + "\n" + lower(v14) + "\\lib\\ext\\tamrix.jar\n" +
-                            lower(v13) + "\\lib\\ostrel.jar\n" + t11 + "\\awt.properties\n" + t11 +
+    const std::string t11 = lowerAscii(v11) + "\\lib";
+    EXPECT_EQ(box.text, std::string(kIncompleteText) + "\n" + lowerAscii(v14) + "\\lib\\ext\\tamrix.jar\n" +
+                            lowerAscii(v13) + "\\lib\\ostrel.jar\n" + t11 + "\\awt.properties\n" + t11 +
                             "\\tamrix.jar\n" + t11 + "\\ostrel.jar");
-    EXPECT_EQ(content(v13 + "\\lib\\ostrel.jar"), "the user's own ostrel.jar");
-    EXPECT_EQ(content(v14 + "\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar"); // the rest was done
-    EXPECT_EQ(content(v13 + "\\lib\\tamrix.jar"), "payload:tamrix-1_2.jar");
+    EXPECT_EQ(fileContent(v13 + "\\lib\\ostrel.jar"), "the user's own ostrel.jar");
+    EXPECT_EQ(fileContent(v14 + "\\lib\\ext\\ostrel.jar"), "payload:ostrel.jar"); // the rest was done
+    EXPECT_EQ(fileContent(v13 + "\\lib\\tamrix.jar"), "payload:tamrix-1_2.jar");
 }
 
 class Win9xInstallTest : public InstallTest {
@@ -318,7 +300,7 @@ class Win9xInstallTest : public InstallTest {
 TEST_F(Win9xInstallTest, AutoexecIsWrittenAndARestartIsAsked) {
     const std::string v11 = vm("Jdk11", "3", {});
     const std::string v13 = vm("Jdk13", "7", {"\\lib"});
-    const std::string t = lower(v11) + "\\lib";
+    const std::string t = lowerAscii(v11) + "\\lib";
     const std::string added =
         "set CLASSPATH=.;" + t + "\\tamrix.jar;" + t + "\\ostrel.jar;" + t + "\\classes.zip\r\n";
     struct Case {
@@ -342,13 +324,13 @@ TEST_F(Win9xInstallTest, AutoexecIsWrittenAndARestartIsAsked) {
         const MessageBoxSeen box = installAll({v11, v13});
         EXPECT_EQ(box.caption, kRestart);
         EXPECT_EQ(box.text, kSuccess);
-        EXPECT_EQ(content(autoexec_), c.after);
+        EXPECT_EQ(fileContent(autoexec_), c.after);
     }
     EXPECT_FALSE(readClasspath().present); // the 9x family keeps CLASSPATH in autoexec.bat only
     EXPECT_EQ(listener.count(), 0);
-    EXPECT_EQ(content(v11 + "\\lib\\awt.properties"), kAwtPatched);
-    EXPECT_EQ(content(v11 + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar");
-    EXPECT_EQ(content(v13 + "\\lib\\tamrix.jar"), "payload:tamrix-1_2.jar");
+    EXPECT_EQ(fileContent(v11 + "\\lib\\awt.properties"), kAwtPatched);
+    EXPECT_EQ(fileContent(v11 + "\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar");
+    EXPECT_EQ(fileContent(v13 + "\\lib\\tamrix.jar"), "payload:tamrix-1_2.jar");
 }
 
 TEST_F(Win9xInstallTest, WithoutA11VmNothingAsksForARestart) {
@@ -357,7 +339,7 @@ TEST_F(Win9xInstallTest, WithoutA11VmNothingAsksForARestart) {
     const MessageBoxSeen box = installAll({v14});
     EXPECT_EQ(box.caption, kCompleted);
     EXPECT_EQ(box.text, kSuccess);
-    EXPECT_EQ(content(autoexec_), "@echo off\r\n");
-    EXPECT_EQ(content(v14 + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
+    EXPECT_EQ(fileContent(autoexec_), "@echo off\r\n");
+    EXPECT_EQ(fileContent(v14 + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
 }
 } // namespace

@@ -24,13 +24,6 @@ std::vector<std::string> statusTexts(InstallerRun &run, HWND dialog) {
     return seen;
 }
 
-std::string lower(std::string s) {
-    for (char &c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 // Reads the closing message, presses OK, and checks that the process then ends with exit code 0.
 void expectClosing(InstallerRun &run, const char *caption, const char *text) {
     const std::optional<MessageBoxSeen> box = run.waitMessageBox();
@@ -88,8 +81,9 @@ TEST(Wizard, VmsFromPathAndRegistryAreListedInDiscoveryOrder) {
     HWND d = run.waitDialog(kPathList);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(controlText(d, IDC_PROMPT), "Java virtual machines found in common places:");
-    const std::vector<std::string> expected = {lower(p1), lower(p2), lower(m.root() + "\\reg-jdk11\\bin"),
-                                               lower(m.root() + "\\reg-jre14\\bin")};
+    const std::vector<std::string> expected = {lowerAscii(p1), lowerAscii(p2),
+                                               lowerAscii(m.root() + "\\reg-jdk11\\bin"),
+                                               lowerAscii(m.root() + "\\reg-jre14\\bin")};
     EXPECT_EQ(listItems(d, IDC_VM_LIST), expected);
     EXPECT_FALSE(controlEnabled(d, IDC_INSTALL));
     ASSERT_TRUE(clickButton(d, IDC_CANCEL));
@@ -217,7 +211,7 @@ TEST(Verification, EscapeDoesNotCancelVerification) {
     pressEscape(d);
     HWND list = run.waitDialog(kPathList); // verification went on to its end
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(listItems(list, IDC_VM_LIST), std::vector<std::string>{lower(slow)});
+    EXPECT_EQ(listItems(list, IDC_VM_LIST), std::vector<std::string>{lowerAscii(slow)});
     ASSERT_TRUE(clickButton(list, IDC_CANCEL));
     expectClosing(run, kCanceledCaption, kCanceledText);
 }
@@ -230,10 +224,10 @@ TEST(Pruning, OnlyUsableVmsWithAKnownLayoutAreListedOnceEach) {
     const std::string noLib = m.addVm("Jdk14", "15"); // a later VM without a library folder
     const std::string silent = m.addVm("Broken", "0");
     InstallerRun run;
-    ASSERT_TRUE(m.start(run, {rejected, v13, noLib, lower(v11), silent, v11, v13}));
+    ASSERT_TRUE(m.start(run, {rejected, v13, noLib, lowerAscii(v11), silent, v11, v13}));
     HWND d = run.waitDialog(kPathList);
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(listItems(d, IDC_VM_LIST), (std::vector<std::string>{lower(v13), lower(v11)}));
+    EXPECT_EQ(listItems(d, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(v13), lowerAscii(v11)}));
     ASSERT_TRUE(clickButton(d, IDC_CANCEL));
     expectClosing(run, kCanceledCaption, kCanceledText);
 }

@@ -10,11 +10,6 @@ const char *const kPayload[] = {"accessibility.properties", "tamrix-1_1.jar", "t
                                 "WindowsOstrel.dll",        "JAWTOstrel.dll"};
 const char *const kDlls[] = {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"};
 
-std::string systemDir() {
-    char buf[MAX_PATH];
-    return std::string(buf, GetSystemDirectoryA(buf, sizeof buf));
-}
-
 class InstallUnit : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -26,11 +21,11 @@ class InstallUnit : public ::testing::Test {
     void TearDown() override { removeDlls(); }
     void removeDlls() {
         for (const char *dll : kDlls)
-            DeleteFileA((systemDir() + "\\" + dll).c_str());
+            DeleteFileA((systemDirectory() + "\\" + dll).c_str());
     }
     bool dllsCopied() {
         for (const char *dll : kDlls)
-            if (!fileExists(systemDir() + "\\" + dll))
+            if (!fileExists(systemDirectory() + "\\" + dll))
                 return false;
         return true;
     }

@@ -47,13 +47,6 @@ class LayoutTest : public ::testing::Test {
         return dirs;
     }
 
-    static std::string lower(std::string s) {
-        for (char &c : s)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return s;
-    }
-
     Installer installer_;
     TempDir tmp_;
     std::string cwd_;
@@ -85,8 +78,8 @@ TEST_F(LayoutTest, EachKindOfLayoutResolvesAsDesigned) {
         VmEntry &e = push(h + "\\BIN", r.verdict);
         EXPECT_EQ(e.resolveLayout(), r.resolved ? 1 : 0);
         EXPECT_EQ(e.layoutResolved, r.resolved ? 1 : 0);
-        EXPECT_EQ(e.binDir, lower(h + "\\BIN"));
-        EXPECT_EQ(e.homeDir, lower(h));
+        EXPECT_EQ(e.binDir, lowerAscii(h + "\\BIN"));
+        EXPECT_EQ(e.homeDir, lowerAscii(h));
         EXPECT_EQ(e.libDir, r.libDir);
         EXPECT_EQ(e.extDir, r.extDir);
         EXPECT_EQ(currentDirectory(), cwd_);
@@ -105,9 +98,10 @@ TEST_F(LayoutTest, PathsThatAreNotPlainBinFoldersLeaveTheList) {
     push(h + "\\\\bin", k13);        // doubled separator: still c:\...\jdk
     push(h + "\\bin\\..\\bin", k13); // the first "bin" decides
     installer_.resolveAndPrune();
-    EXPECT_EQ(listed(), (std::vector<std::string>{lower(h + "\\bin\\..\\bin"), lower(h + "\\\\bin")}));
+    EXPECT_EQ(listed(),
+              (std::vector<std::string>{lowerAscii(h + "\\bin\\..\\bin"), lowerAscii(h + "\\\\bin")}));
     for (const VmEntry *e = installer_.vmList.get(); e != nullptr; e = e->next.get())
-        EXPECT_EQ(e->homeDir, lower(h));
+        EXPECT_EQ(e->homeDir, lowerAscii(h));
     EXPECT_EQ(currentDirectory(), cwd_);
 }
 
@@ -120,23 +114,23 @@ TEST_F(LayoutTest, RejectedAndUnresolvedEntriesLeaveAndTheRestKeepTheirOrder) {
     push(a + "\\bin", kRejected);
     push(a + "\\bin", k11);
     installer_.resolveAndPrune();
-    EXPECT_EQ(listed(), (std::vector<std::string>{lower(a + "\\bin"), lower(c + "\\bin")}));
+    EXPECT_EQ(listed(), (std::vector<std::string>{lowerAscii(a + "\\bin"), lowerAscii(c + "\\bin")}));
 }
 
 TEST_F(LayoutTest, RepeatsLeaveInEveryPositionAndTheFirstOfEachStays) {
     const std::string a = home("A", {}), b = home("B", {}), c = home("C", {});
     // List order: rejected-a, A, B, a, C, b, B, c
     push(c + "\\BIN", k11);
-    push(lower(b) + "\\bin", k11);
+    push(lowerAscii(b) + "\\bin", k11);
     push(b + "\\bin", k11);
     push(c + "\\bin", k11);
-    push(lower(a + "\\bin"), k11);
+    push(lowerAscii(a + "\\bin"), k11);
     push(b + "\\bin", k11);
     push(a + "\\Bin", k11);
     push(a + "\\bin", kRejected); // the rejected first entry does not count as the one to keep
     installer_.resolveAndPrune();
-    EXPECT_EQ(listed(),
-              (std::vector<std::string>{lower(a + "\\bin"), lower(b + "\\bin"), lower(c + "\\bin")}));
+    EXPECT_EQ(listed(), (std::vector<std::string>{lowerAscii(a + "\\bin"), lowerAscii(b + "\\bin"),
+                                                  lowerAscii(c + "\\bin")}));
 }
 
 TEST_F(LayoutTest, ASecondPassResolvesOnlyNewEntriesAndKeepsOlderLayouts) {
@@ -151,7 +145,7 @@ TEST_F(LayoutTest, ASecondPassResolvesOnlyNewEntriesAndKeepsOlderLayouts) {
     push(added + "\\bin", k14);
     push(old + "\\BIN", k13); // found again by a search: resolved anew, it finds no library folder now
     installer_.resolveAndPrune();
-    EXPECT_EQ(listed(), (std::vector<std::string>{lower(added + "\\bin"), lower(old + "\\bin")}));
+    EXPECT_EQ(listed(), (std::vector<std::string>{lowerAscii(added + "\\bin"), lowerAscii(old + "\\bin")}));
     EXPECT_EQ(installer_.vmList->next.get(), kept);
     EXPECT_EQ(kept->libDir, "\\lib");
     EXPECT_EQ(kept->extDir, "\\lib\\ext");

@@ -134,3 +134,21 @@ std::string hostPathFromEnv(const char *variable) {
     }
     return path;
 }
+
+std::string lowerAscii(std::string path) {
+    for (char &c : path)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return path;
+}
+
+std::string fileContent(const std::string &path) {
+    std::string content;
+    return readFile(path, content) ? content : std::string("<missing>");
+}
+
+std::string systemDirectory() {
+    char buf[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(buf, sizeof buf);
+    return n < sizeof buf ? std::string(buf, n) : std::string();
+}

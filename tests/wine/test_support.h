@@ -36,5 +36,12 @@ void deleteMachineTree(const char *subkey);
 bool setMachineValue(const char *subkey, const char *name, DWORD type, const void *data, DWORD size);
 bool setMachineString(const char *subkey, const char *name, const std::string &text);
 
+// The path with its ASCII capitals lower-cased, as the installer shows and uses a VM's folders.
+std::string lowerAscii(std::string path);
+// A file's whole content, or "<missing>" when it cannot be read.
+std::string fileContent(const std::string &path);
+// The system directory, as the installer asks for it.
+std::string systemDirectory();
+
 // A path handed over from the Linux side as an environment variable, as Windows sees it.
 std::string hostPathFromEnv(const char *variable);
