@@ -31,11 +31,28 @@ fuzz: deps
 fuzz-brief: deps
 	scripts/fuzz.sh 4
 
+# The drive search against a bare walk of a generated tree of 20,000 directories; not part of `make test`.
+.PHONY: bench
+bench: win32
+	tests/wine/drive_search_session.sh --work build/win32/bench.wine --installer build/win32/src/installer.exe \
+	  build/win32/tests/drive_search_bench.exe 5
+
+# The fault suite alone (also part of `make test`): cancels at random moments and hostile machine states.
+# Each run prints its seed; OSTREL_FAULT_SEED=<seed> replays it, OSTREL_FAULT_RUN=<n> one run of it.
+.PHONY: faults
+faults: win32
+	scripts/wine-session.sh ctest --preset win32 -L faults --verbose
+
 dist: win32
 	scripts/make-dist.sh
 
 demo: win32
 	scripts/demo.sh
+
+# Pictures of every screen, from real runs under Xvfb, into docs/screens.
+.PHONY: screenshots
+screenshots: win32
+	scripts/screenshots.sh
 
 clean:
 	rm -rf build

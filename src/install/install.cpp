@@ -61,6 +61,19 @@ bool fitsPlatform(const std::string &path) {
     return path.size() < MAX_PATH;
 }
 
+// Copies source to destination through temp: the destination is replaced only by a complete copy.
+// Neither temp nor old is left behind.
+bool copyWhole(const std::string &source, const std::string &destination, const std::string &temp,
+               const std::string &old) {
+    (void)SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL); // a stale copy from an earlier run
+    if (CopyFileA(source.c_str(), temp.c_str(), FALSE) &&
+        replaceFile(destination, temp, old, runningFamily()))
+        return true;
+    (void)SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL); // it has the source's attributes
+    (void)DeleteFileA(temp.c_str()); // nothing better to do when even that fails
+    return false;
+}
+
 std::string systemDirectory() {
     UINT size = GetSystemDirectoryA(nullptr, 0);
     while (size != 0) {
@@ -80,11 +93,16 @@ class InstallSteps {
     InstallSteps(const std::string &sourceDir, std::vector<std::string> &failures)
         : payload_(sourceDir + kPayloadDir), failures_(failures) {}
 
-    // Copies one payload file over whatever is at the destination.
+    // Copies one payload file over whatever is at the destination. The copy goes into a temporary file
+    // beside it first: a copy that fails half-way (a full disk) would leave a destination cut short, and
+    // the user's file in it lost.
     void copy(const char *sourceName, const std::string &destination) {
         const std::string source = payload_ + sourceName;
-        if (!fitsPlatform(source) || !fitsPlatform(destination) || readOnly(destination) ||
-            !CopyFileA(source.c_str(), destination.c_str(), FALSE))
+        const std::string dir = destination.substr(0, destination.find_last_of('\\'));
+        const std::string temp = dir + "\\" + kTempFileName;
+        const std::string old = dir + "\\" + kOldFileName;
+        if (!fitsPlatform(source) || !fitsPlatform(destination) || !fitsPlatform(temp) ||
+            !fitsPlatform(old) || readOnly(destination) || !copyWhole(source, destination, temp, old))
             failures_.push_back(destination);
     }
 
@@ -159,6 +177,7 @@ bool extendRegistryClasspath(const std::string &target) {
 
 int Installer::install() {
     failedDestinations.clear();
+    autoexecChanged = false;
     InstallSteps steps(sourceDir, failedDestinations);
     std::string target11; // homeDir + extDir of the first selected 1.1 VM
     bool any11 = false;
@@ -198,7 +217,8 @@ int Installer::install() {
     } else {
         // The root of the system drive: its letter, colon and backslash.
         const std::string root = systemDirectory().substr(0, 3);
-        if (!patchAutoexec(root.c_str(), kAutoexec, target11.c_str()))
+        autoexecChanged = patchAutoexec(root.c_str(), kAutoexec, target11.c_str()) != 0;
+        if (!autoexecChanged)
             steps.fail(root + kAutoexec);
         result = 1;
     }

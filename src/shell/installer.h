@@ -14,6 +14,7 @@ struct Installer {
     std::unique_ptr<PathEntry> pathList;         // directories to examine
     std::string sourceDir;                       // the directory that was current at start-up
     std::vector<std::string> failedDestinations; // what install could not write, for the closing message
+    bool autoexecChanged = false;                // install edited autoexec.bat: the change needs a restart
 
     // The installer supports start-up directories of up to this many characters.
     static constexpr std::string::size_type kMaxSourceDir = 255;
@@ -28,7 +29,7 @@ struct Installer {
     int discoverAndVerify();
     int searchDisks();
     void showFinalMessage(int completed, int restartNeeded);
-    void showIncompleteMessage();
+    void showIncompleteMessage(bool restartNeeded);
 
     // Discovery in the common places.
     int scanPath();

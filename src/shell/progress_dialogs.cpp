@@ -2,6 +2,9 @@
 
 #include <process.h>
 
+#include <new>
+#include <string>
+
 #include "discovery/drive_search.h"
 #include "resource.h"
 #include "shell/installer.h"
@@ -40,11 +43,27 @@ void endProgress(HWND dialog, int result) {
     EndDialog(dialog, result);
 }
 
+// The status text on show. The drive search sends the same directory before each of its subdirectories;
+// setting an unchanged text again would only repaint it, at a cost the search would wait for.
+std::string g_statusShown;
+
+void showStatus(HWND dialog, const char *text) {
+    if (g_statusShown == text)
+        return;
+    SetDlgItemTextA(dialog, IDC_STATUS, text);
+    try {
+        g_statusShown = text;
+    } catch (const std::bad_alloc &) {
+        g_statusShown.clear(); // the next text is then shown whatever it is
+    }
+}
+
 INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, HWND &dialogGlobal,
                            WorkerRoutine *worker) {
     switch (message) {
     case WM_INITDIALOG:
         dialogGlobal = dialog;
+        g_statusShown.clear();
         g_cancelToken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         startWorker(worker);
         return FALSE;
@@ -57,7 +76,7 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         endProgress(dialog, 0);
         return FALSE;
     case WM_PROGRESS_TEXT:
-        SetDlgItemTextA(dialog, IDC_STATUS, reinterpret_cast<const char *>(lParam));
+        showStatus(dialog, reinterpret_cast<const char *>(lParam));
         return TRUE;
     case WM_VM_FOUND:
         (void)pushVmEntry(g_installer->vmList,

@@ -20,6 +20,7 @@ constexpr const char *kCanceledCaption = "Installation Canceled";
 constexpr const char *kSuccessText = "Installation of the Java Ostrel was successful.";
 constexpr const char *kCompletedCaption = "Installation Completed";
 constexpr const char *kIncompleteCaption = "Installation Incomplete";
+constexpr const char *kIncompleteRestartCaption = "Installation Incomplete.  You must reboot your system.";
 constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
 } // namespace
 
@@ -80,7 +81,7 @@ void Installer::run() {
     }
     const int result = install();
     if (result >= 0 && !failedDestinations.empty())
-        showIncompleteMessage(); // never report a failure as success
+        showIncompleteMessage(autoexecChanged); // never report a failure as success, nor hide a restart
     else if (result == 1)
         showFinalMessage(1, 1);
     else if (result == 0)
@@ -89,9 +90,10 @@ void Installer::run() {
         showFinalMessage(0, 0);
 }
 
-void Installer::showIncompleteMessage() {
+void Installer::showIncompleteMessage(bool restartNeeded) {
     const std::string text = incompleteInstallationText(failedDestinations);
-    (void)MessageBoxA(nullptr, text.c_str(), kIncompleteCaption, MB_OK | MB_ICONWARNING);
+    const char *caption = restartNeeded ? kIncompleteRestartCaption : kIncompleteCaption;
+    (void)MessageBoxA(nullptr, text.c_str(), caption, MB_OK | MB_ICONWARNING);
 }
 
 void Installer::showFinalMessage(int completed, int restartNeeded) {
