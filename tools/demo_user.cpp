@@ -2,12 +2,14 @@
 // prints every screen that it sees.
 //   demo_user state WHEN        prints the registry CLASSPATH and the bridge's files on the machine
 //   demo_user setup            creates the sample VMs and their registry keys, prints the PATH to use
-//   demo_user run EXE DIR PATH  starts EXE in DIR with PATH and works its dialogs
+//   demo_user run EXE DIR PATH [ACTION...]  starts EXE in DIR with PATH and works its dialogs, one
+//                               action per dialog (see nextAction)
 //   demo_user watch EXE DIR PATH starts EXE the same way and waits while a person clicks through
 #include <windows.h>
 
 #include <cstdio>
 #include <set>
+#include <vector>
 #include <string>
 
 #include "discovery/registry_keys.h"
@@ -129,7 +131,59 @@ void shoot(HWND d, const std::string &caption) {
     saveWindowImage(d, std::string(dir, n) + "\\" + prefix + name + ".bmp");
 }
 
-int run(const std::string &exe, const std::string &dir, const std::string &path, bool scripted) {
+// The user's answer to one dialog, from a script of actions taken in order: "install-all", "search",
+// "cancel", "close", "install:0+2" (select items 0 and 2, then Install), "drives:D+C" (select those
+// drives, then Search drive(s)). Without a script: Install in All where there is a list, else Cancel.
+std::string nextAction(std::vector<std::string> &script, const std::string &caption, HWND d) {
+    if (!script.empty()) {
+        const std::string action = script.front();
+        script.erase(script.begin());
+        return action;
+    }
+    (void)caption;
+    return controlExists(d, IDC_VM_LIST) ? "install-all" : "cancel";
+}
+
+// Selects the items whose text begins with "[<letter>:" or whose index is given, with the notification a
+// click sends.
+void selectItems(HWND d, int list, const std::string &which, bool byDriveLetter) {
+    const std::vector<std::string> items = listItems(d, list);
+    std::string::size_type pos = 0;
+    while (pos < which.size()) {
+        std::string::size_type end = which.find('+', pos);
+        if (end == std::string::npos)
+            end = which.size();
+        const std::string token = which.substr(pos, end - pos);
+        pos = end + 1;
+        for (size_t k = 0; k < items.size(); ++k)
+            if (byDriveLetter ? items[k] == "[" + token + ":]" : std::to_string(k) == token)
+                toggleListItem(d, list, static_cast<int>(k));
+    }
+    Sleep(150);
+}
+
+void act(HWND d, const std::string &action) {
+    std::printf("   the user: %s\n", action.c_str());
+    std::fflush(stdout);
+    if (action == "install-all")
+        clickButton(d, IDC_INSTALL_ALL);
+    else if (action == "search")
+        clickButton(d, IDC_SEARCH);
+    else if (action == "close")
+        pressCloseBox(d);
+    else if (action.compare(0, 8, "install:") == 0) {
+        selectItems(d, IDC_VM_LIST, action.substr(8), false);
+        clickButton(d, IDC_INSTALL);
+    } else if (action.compare(0, 7, "drives:") == 0) {
+        selectItems(d, IDC_DRIVE_LIST, action.substr(7), true);
+        shoot(d, "drives selected");
+        clickButton(d, IDC_SEARCH);
+    } else
+        clickButton(d, IDC_CANCEL);
+}
+
+int run(const std::string &exe, const std::string &dir, const std::string &path, bool scripted,
+        std::vector<std::string> script) {
     InstallerRun run;
     if (!run.start(exe, dir, {{"PATH", path}})) {
         std::printf("could not start %s\n", exe.c_str());
@@ -154,11 +208,15 @@ int run(const std::string &exe, const std::string &dir, const std::string &path,
             run.waitGone(d, 600000);
             continue;
         }
+        const bool progress = controlExists(d, IDC_STATUS);
         if (seen.insert(d).second) {
             printScreen(d, caption);
+            if (progress) // shown once it shows a path
+                for (int i = 0; i < 200 && controlText(d, IDC_STATUS).empty(); ++i)
+                    Sleep(10);
             shoot(d, caption);
         }
-        if (controlExists(d, IDC_STATUS)) { // a progress dialog: show what it shows until it ends
+        if (progress) { // show what it shows until it ends
             std::string last;
             while (IsWindow(d) && IsWindowVisible(d)) {
                 const std::string text = controlText(d, IDC_STATUS);
@@ -173,13 +231,7 @@ int run(const std::string &exe, const std::string &dir, const std::string &path,
             run.waitGone(d, 600000);
             continue;
         }
-        if (controlExists(d, IDC_VM_LIST)) {
-            std::printf("   the user presses \"Install in All\"\n");
-            clickButton(d, IDC_INSTALL_ALL);
-        } else if (controlExists(d, IDC_DRIVE_LIST) || caption == "No Java VMs found") {
-            std::printf("   the user presses \"Cancel\"\n");
-            clickButton(d, IDC_CANCEL);
-        }
+        act(d, nextAction(script, caption, d));
         run.waitGone(d, 600000);
     }
     std::printf("\ninstaller ended with exit code %lu\n", static_cast<unsigned long>(code));
@@ -193,8 +245,11 @@ int main(int argc, char **argv) {
         return setup();
     if (mode == "state" && argc == 3)
         return state(argv[2]);
-    if ((mode == "run" || mode == "watch") && argc == 5)
-        return run(argv[2], argv[3], argv[4], mode == "run");
-    std::fprintf(stderr, "usage: demo_user setup | run EXE DIR PATH | watch EXE DIR PATH\n");
+    if ((mode == "run" || mode == "watch") && argc >= 5) {
+        std::vector<std::string> script(argv + 5, argv + argc);
+        return run(argv[2], argv[3], argv[4], mode == "run", script);
+    }
+    std::fprintf(stderr,
+                 "usage: demo_user setup | state WHEN | run EXE DIR PATH [ACTION...] | watch EXE DIR PATH\n");
     return 2;
 }
