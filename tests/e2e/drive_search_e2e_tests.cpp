@@ -16,13 +16,6 @@ constexpr const char *kList = "Available Java virtual machines";
 constexpr const char *kCanceledCaption = "Installation Canceled";
 constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
 
-std::string lower(std::string s) {
-    for (char &c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 // A VM on a test drive whose launchers (java.exe among them) answer as a usable VM; its bin folder.
 std::string placeVm(const ScratchDrive &drive, const std::string &home) {
     const std::string bin = drive / (home + "\\bin");
@@ -81,7 +74,7 @@ TEST(DiskSearch, NothingFoundLeadsBackToTheNoVmsDialogAndALaterSearchListsItsFin
     HWND list = run.waitDialog(kList);
     ASSERT_NE(list, nullptr);
     EXPECT_FALSE(controlExists(list, IDC_SEARCH)) << "the list after a search offers no further search";
-    EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lower(onF), lower(onE)}));
+    EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(onF), lowerAscii(onE)}));
     EXPECT_EQ(m.vmStarts().size(), 2u);
     ASSERT_TRUE(clickButton(list, IDC_CANCEL));
     expectCanceled(run);
@@ -99,7 +92,7 @@ TEST(DiskSearch, FromTheListOfCommonPlacesTheSearchAddsItsFindsAheadOfTheEarlier
     HWND list = run.waitDialog(kList);
     ASSERT_NE(list, nullptr);
     EXPECT_FALSE(controlExists(list, IDC_SEARCH));
-    EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lower(onG), lower(earlier)}));
+    EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(onG), lowerAscii(earlier)}));
     EXPECT_EQ(standinRecords(earlier).size(), 1u) << "a VM verified before is not verified again";
     ASSERT_TRUE(clickButton(list, IDC_CANCEL));
     expectCanceled(run);
@@ -158,5 +151,96 @@ TEST(DiskSearch, CancelOrCloseInTheDriveDialogEndsTheRun) {
             ASSERT_TRUE(clickButton(d, IDC_CANCEL));
         expectCanceled(run);
     }
+}
+// The states after a search that the tests above do not reach: cancelling the verification of the finds,
+// and installing from the list after a search, on both platform families.
+TEST(DiskSearch, CancelDuringTheVerificationAfterASearchEndsTheRun) {
+    SampleMachine m;
+    ScratchDrive g('G');
+    const std::string slow = g / "slow\\bin";
+    ASSERT_TRUE(placeStandin(slow, {"java.exe", "javaw.exe"}, {"*=2,1500"}));
+    InstallerRun run;
+    ASSERT_TRUE(m.start(run, {}));
+    press(run, kNoVms, IDC_SEARCH);
+    searchDrives(run, {"[G:]"});
+    HWND verifying = run.waitDialog("Checking Java VMs for compatibility");
+    ASSERT_NE(verifying, nullptr);
+    ASSERT_TRUE(clickButton(verifying, IDC_CANCEL));
+    expectCanceled(run);
+    Sleep(1700); // the probe under way ends by itself before its drive is emptied
+}
+
+class InstallAfterSearch : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_.addPayload();
+        readFile(autoexec_, savedAutoexec_);
+        hadAutoexec_ = fileExists(autoexec_);
+        DeleteFileA(autoexec_.c_str());
+    }
+    void TearDown() override {
+        setWindowsVersion(nullptr);
+        DeleteFileA(autoexec_.c_str());
+        if (hadAutoexec_)
+            writeFile(autoexec_, savedAutoexec_);
+        for (const char *dll : {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
+            DeleteFileA((systemDirectory() + "\\" + dll).c_str());
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                          "System\\CurrentControlSet\\Control\\Session Manager\\Environment", 0,
+                          KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "CLASSPATH");
+            RegCloseKey(key);
+        }
+    }
+
+    // Searches G: from the no-VMs dialog, presses Install in All in the list, and returns the closing box.
+    MessageBoxSeen searchAndInstallAll() {
+        InstallerRun run;
+        EXPECT_TRUE(m_.start(run, {}));
+        press(run, kNoVms, IDC_SEARCH);
+        searchDrives(run, {"[G:]"});
+        HWND list = run.waitDialog(kList);
+        EXPECT_NE(list, nullptr);
+        if (!list)
+            return {};
+        EXPECT_FALSE(controlExists(list, IDC_SEARCH));
+        clickButton(list, IDC_INSTALL_ALL);
+        const std::optional<MessageBoxSeen> box = run.waitMessageBox(30000);
+        DWORD code = 1234;
+        EXPECT_TRUE(run.waitExit(10000, code));
+        EXPECT_EQ(code, 0u);
+        return box.value_or(MessageBoxSeen{});
+    }
+
+    SampleMachine m_;
+    ScratchDrive g_{'G'};
+    std::string autoexec_ = "C:\\autoexec.bat";
+    std::string savedAutoexec_;
+    bool hadAutoexec_ = false;
+};
+
+TEST_F(InstallAfterSearch, TheListAfterASearchInstallsIntoTheFoundVms) {
+    ASSERT_TRUE(placeStandin(g_ / "jdk13\\bin", {"java.exe", "javaw.exe"}, {"*=7"}));
+    g_.dirs({"jdk13\\jre\\lib\\ext"});
+    const MessageBoxSeen box = searchAndInstallAll();
+    EXPECT_EQ(box.caption, "Installation Completed");
+    EXPECT_EQ(box.text, "Installation of the Java Ostrel was successful.");
+    EXPECT_EQ(fileContent(g_ / "jdk13\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_2.jar");
+    EXPECT_EQ(fileContent(g_ / "jdk13\\jre\\lib\\accessibility.properties"),
+              "payload:accessibility.properties");
+}
+
+TEST_F(InstallAfterSearch, OnThe9xFamilyAFound11VmIsInstalledAndARestartAsked) {
+    setWindowsVersion("win98");
+    ASSERT_TRUE(placeStandin(g_ / "jdk11\\bin", {"java.exe", "javaw.exe"}, {"*=3"}));
+    ASSERT_TRUE(writeFile(g_ / "jdk11\\lib\\awt.properties", "AWT.toolkit=x\r\n"));
+    const MessageBoxSeen box = searchAndInstallAll();
+    EXPECT_EQ(box.caption, "Installation Completed.  You must reboot your system.");
+    EXPECT_EQ(box.text, "Installation of the Java Ostrel was successful.");
+    const std::string target = lowerAscii(g_ / "jdk11\\lib");
+    EXPECT_EQ(fileContent(autoexec_), "set CLASSPATH=.;" + target + "\\tamrix.jar;" + target +
+                                          "\\ostrel.jar;" + target + "\\classes.zip\r\n");
+    EXPECT_EQ(fileContent(g_ / "jdk11\\lib\\tamrix.jar"), "payload:tamrix-1_1.jar");
 }
 } // namespace

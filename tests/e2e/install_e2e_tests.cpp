@@ -70,19 +70,6 @@ RegValue text(DWORD type, const std::string &s) {
     return raw(type, s + '\0');
 }
 
-void setWindowsVersion(const char *version) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    if (version)
-        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
-    else
-        RegDeleteValueA(key, "Version");
-    RegCloseKey(key);
-}
-
 // A top-level window on a thread of its own that counts the "Environment" setting changes it is told of.
 class SettingChangeListener {
   public:

@@ -541,19 +541,6 @@ SavedClasspath::~SavedClasspath() {
     writeClasspath(present_ ? &value_ : nullptr);
 }
 
-void setWindowsVersion(const char *version) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    if (version)
-        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
-    else
-        RegDeleteValueA(key, "Version");
-    RegCloseKey(key);
-}
-
 long envNumber(const char *name, long fallback) {
     char buf[64];
     const DWORD n = GetEnvironmentVariableA((std::string("OSTREL_") + name).c_str(), buf, sizeof buf);

@@ -171,9 +171,6 @@ class SavedClasspath {
 bool readMachineValue(const std::string &key, const std::string &name, ValueState &value);
 void writeClasspath(const ValueState *value); // null: remove it
 
-// Switches the prefix to the 9x family (version "win98") or back (null), for processes started later.
-void setWindowsVersion(const char *version);
-
 // ---- Randomness that can be replayed: one seed for the program, printed, or taken from
 // OSTREL_FAULT_SEED; each run draws from its own generator, derived from the seed and its number.
 std::uint32_t faultSeed();

@@ -152,3 +152,16 @@ std::string systemDirectory() {
     const UINT n = GetSystemDirectoryA(buf, sizeof buf);
     return n < sizeof buf ? std::string(buf, n) : std::string();
 }
+
+void setWindowsVersion(const char *version) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    if (version)
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE *>(version),
+                       static_cast<DWORD>(strlen(version) + 1));
+    else
+        RegDeleteValueA(key, "Version");
+    RegCloseKey(key);
+}

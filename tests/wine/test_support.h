@@ -43,5 +43,9 @@ std::string fileContent(const std::string &path);
 // The system directory, as the installer asks for it.
 std::string systemDirectory();
 
+// Switches the prefix to the 9x family (version "win98") or back (null), for processes started later:
+// Wine fixes a process's version when it starts.
+void setWindowsVersion(const char *version);
+
 // A path handed over from the Linux side as an environment variable, as Windows sees it.
 std::string hostPathFromEnv(const char *variable);
