@@ -10,7 +10,6 @@ namespace {
 const std::string kSoft = "\x83\x5C\x83\x74\x83\x67";
 // "アプリ": the first character ends in 0x41, an "A" byte by byte.
 const std::string kApp = "\x83\x41\x83\x76\x83\x8A";
-constexpr const char *kEnvKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
 class DoubleByteTest : public ::testing::Test {
   protected:
@@ -20,7 +19,7 @@ class DoubleByteTest : public ::testing::Test {
         removeTree(soft_);
         removeTree(app_);
         HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
             RegDeleteValueA(key, "CLASSPATH");
             RegCloseKey(key);
         }
@@ -31,7 +30,7 @@ class DoubleByteTest : public ::testing::Test {
         for (const char *dll : {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
             DeleteFileA((std::string("C:\\windows\\system32\\") + dll).c_str());
         HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
             RegDeleteValueA(key, "CLASSPATH");
             RegCloseKey(key);
         }
@@ -86,7 +85,7 @@ TEST_F(DoubleByteTest, VmsInDoubleByteFoldersAreListedAndInstalledWhereTheirName
               std::string::npos);
 
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_READ, &key), ERROR_SUCCESS);
     char value[1024] = "";
     DWORD size = sizeof value - 1;
     EXPECT_EQ(RegQueryValueExA(key, "CLASSPATH", nullptr, nullptr, reinterpret_cast<BYTE *>(value), &size),

@@ -9,12 +9,6 @@
 #include "scratch_drive.h"
 
 namespace {
-constexpr const char *kNoVms = "No Java VMs found";
-constexpr const char *kDrives = "Drives to search on";
-constexpr const char *kSearching = "Searching for Java VMs";
-constexpr const char *kList = "Available Java virtual machines";
-constexpr const char *kCanceledCaption = "Installation Canceled";
-constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
 
 // A VM on a test drive whose launchers (java.exe among them) answer as a usable VM; its bin folder.
 std::string placeVm(const ScratchDrive &drive, const std::string &home) {
@@ -33,7 +27,7 @@ void press(InstallerRun &run, const char *caption, int button) {
 
 // In the drive dialog: selects these items, in this order, and presses "Search drive(s)".
 void searchDrives(InstallerRun &run, const std::vector<std::string> &items) {
-    HWND d = run.waitDialog(kDrives);
+    HWND d = run.waitDialog(kDrivesCaption);
     ASSERT_NE(d, nullptr) << "no drive dialog";
     EXPECT_EQ(controlText(d, IDC_SEARCH), "Search drive(s)");
     const std::vector<std::string> shown = listItems(d, IDC_DRIVE_LIST);
@@ -66,12 +60,12 @@ TEST(DiskSearch, NothingFoundLeadsBackToTheNoVmsDialogAndALaterSearchListsItsFin
     const std::string onF = placeVm(f, "jdk-f");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {}));
-    press(run, kNoVms, IDC_SEARCH);
+    press(run, kNoVmsCaption, IDC_SEARCH);
     searchDrives(run, {"[D:]"});
-    press(run, kNoVms, IDC_SEARCH); // the same dialog again: nothing was found
+    press(run, kNoVmsCaption, IDC_SEARCH); // the same dialog again: nothing was found
     EXPECT_TRUE(m.vmStarts().empty());
     searchDrives(run, {"[F:]", "[E:]"}); // E: is searched first, whatever the order of choosing
-    HWND list = run.waitDialog(kList);
+    HWND list = run.waitDialog(kListCaption);
     ASSERT_NE(list, nullptr);
     EXPECT_FALSE(controlExists(list, IDC_SEARCH)) << "the list after a search offers no further search";
     EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(onF), lowerAscii(onE)}));
@@ -87,9 +81,9 @@ TEST(DiskSearch, FromTheListOfCommonPlacesTheSearchAddsItsFindsAheadOfTheEarlier
     const std::string onG = placeVm(g, "found\\jdk");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {earlier}));
-    press(run, kList, IDC_SEARCH);
+    press(run, kListCaption, IDC_SEARCH);
     searchDrives(run, {"[G:]"});
-    HWND list = run.waitDialog(kList);
+    HWND list = run.waitDialog(kListCaption);
     ASSERT_NE(list, nullptr);
     EXPECT_FALSE(controlExists(list, IDC_SEARCH));
     EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(onG), lowerAscii(earlier)}));
@@ -104,9 +98,9 @@ void cancelDuringTheSearchOfABigTree(bool useCloseBox) {
     SampleMachine m;
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {}));
-    press(run, kNoVms, IDC_SEARCH);
+    press(run, kNoVmsCaption, IDC_SEARCH);
     searchDrives(run, {"[T:]"});
-    HWND searching = run.waitDialog(kSearching);
+    HWND searching = run.waitDialog(kSearchingCaption);
     ASSERT_NE(searching, nullptr);
     EXPECT_EQ(controlText(searching, IDC_PROMPT), "Searching  in:");
     for (int i = 0; i < 500 && controlText(searching, IDC_STATUS).rfind("T:\\Folder", 0) != 0; ++i)
@@ -141,8 +135,8 @@ TEST(DiskSearch, CancelOrCloseInTheDriveDialogEndsTheRun) {
         SampleMachine m;
         InstallerRun run;
         ASSERT_TRUE(m.start(run, {}));
-        press(run, kNoVms, IDC_SEARCH);
-        HWND d = run.waitDialog(kDrives);
+        press(run, kNoVmsCaption, IDC_SEARCH);
+        HWND d = run.waitDialog(kDrivesCaption);
         ASSERT_NE(d, nullptr);
         toggleListItem(d, IDC_DRIVE_LIST, 1);
         if (useCloseBox)
@@ -161,7 +155,7 @@ TEST(DiskSearch, CancelDuringTheVerificationAfterASearchEndsTheRun) {
     ASSERT_TRUE(placeStandin(slow, {"java.exe", "javaw.exe"}, {"*=2,1500"}));
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {}));
-    press(run, kNoVms, IDC_SEARCH);
+    press(run, kNoVmsCaption, IDC_SEARCH);
     searchDrives(run, {"[G:]"});
     HWND verifying = run.waitDialog("Checking Java VMs for compatibility");
     ASSERT_NE(verifying, nullptr);
@@ -198,9 +192,9 @@ class InstallAfterSearch : public ::testing::Test {
     MessageBoxSeen searchAndInstallAll() {
         InstallerRun run;
         EXPECT_TRUE(m_.start(run, {}));
-        press(run, kNoVms, IDC_SEARCH);
+        press(run, kNoVmsCaption, IDC_SEARCH);
         searchDrives(run, {"[G:]"});
-        HWND list = run.waitDialog(kList);
+        HWND list = run.waitDialog(kListCaption);
         EXPECT_NE(list, nullptr);
         if (!list)
             return {};

@@ -8,14 +8,6 @@
 #include "resource.h"
 
 namespace {
-constexpr const char *kPathList = "Available Java virtual machines";
-constexpr const char *kSuccess = "Installation of the Java Ostrel was successful.";
-constexpr const char *kCompleted = "Installation Completed";
-constexpr const char *kRestart = "Installation Completed.  You must reboot your system.";
-constexpr const char *kIncomplete = "Installation Incomplete";
-constexpr const char *kIncompleteText =
-    "Installation of the Java Ostrel was not completed. These files could not be written:";
-constexpr const char *kEnvKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr const char *kAwtOriginal = "# AWT settings\r\nAWT.toolkit=sun.awt.windows.WToolkit\r\n";
 constexpr const char *kAwtPatched =
     "# AWT settings\r\nAWT.toolkit=sun.awt.windows.WToolkit\r\n"
@@ -32,7 +24,7 @@ struct RegValue {
 RegValue readClasspath() {
     RegValue v;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return v;
     DWORD size = 0;
     if (RegQueryValueExA(key, "CLASSPATH", nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
@@ -47,9 +39,9 @@ RegValue readClasspath() {
 
 void writeClasspath(const RegValue &v) {
     HKEY key;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnvKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
     if (v.present)
         RegSetValueExA(key, "CLASSPATH", 0, v.type, reinterpret_cast<const BYTE *>(v.data.data()),
                        static_cast<DWORD>(v.data.size()));
@@ -159,7 +151,7 @@ class InstallTest : public ::testing::Test {
             path.push_back(h + "\\bin");
         InstallerRun run;
         EXPECT_TRUE(m_.start(run, path));
-        HWND d = run.waitDialog(kPathList);
+        HWND d = run.waitDialog(kListCaption);
         EXPECT_NE(d, nullptr);
         if (!d)
             return {};
@@ -188,8 +180,8 @@ TEST_F(InstallTest, EachKindOfVmGetsExactlyItsFilesAndTheFirst11VmTheClasspath) 
     SettingChangeListener listener;
     const MessageBoxSeen box = installAll({v14, v13, v11a, v11b});
     EXPECT_EQ(listener.count(), 1) << "running programs were not told of the new CLASSPATH";
-    EXPECT_EQ(box.caption, kCompleted);
-    EXPECT_EQ(box.text, kSuccess);
+    EXPECT_EQ(box.caption, kCompletedCaption);
+    EXPECT_EQ(box.text, kSuccessText);
 
     EXPECT_EQ(fileContent(v14 + "\\jre\\lib\\accessibility.properties"), "payload:accessibility.properties");
     EXPECT_EQ(fileContent(v14 + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
@@ -232,7 +224,7 @@ TEST_F(InstallTest, TheRegistryValueIsExtendedWhateverItHeldAndKeepsItsType) {
         SCOPED_TRACE(c.name);
         writeClasspath(c.before);
         const MessageBoxSeen box = installAll({v11});
-        EXPECT_EQ(box.caption, kCompleted);
+        EXPECT_EQ(box.caption, kCompletedCaption);
         const RegValue after = readClasspath();
         EXPECT_EQ(after.type, c.after.type);
         EXPECT_EQ(after.data, c.after.data);
@@ -246,9 +238,9 @@ TEST_F(InstallTest, AValueThatIsNotAStringIsLeftAloneAndReported) {
                          std::string(reinterpret_cast<const char *>(&number), sizeof number)};
     writeClasspath(dword);
     const MessageBoxSeen box = installAll({v11});
-    EXPECT_EQ(box.caption, kIncomplete);
+    EXPECT_EQ(box.caption, kIncompleteCaption);
     EXPECT_EQ(box.text,
-              std::string(kIncompleteText) + "\n" + "HKEY_LOCAL_MACHINE\\" + kEnvKey + "\\CLASSPATH");
+              std::string(kIncompleteText) + "\n" + "HKEY_LOCAL_MACHINE\\" + kEnvironmentKey + "\\CLASSPATH");
     const RegValue after = readClasspath();
     EXPECT_EQ(after.type, static_cast<DWORD>(REG_DWORD));
     EXPECT_EQ(after.data, dword.data);
@@ -266,7 +258,7 @@ TEST_F(InstallTest, FailuresAreListedAndNothingOnTheMachineIsLost) {
     const MessageBoxSeen box = installAll({v14, v13, v11});
     SetFileAttributesA((v13 + "\\lib\\ostrel.jar").c_str(), FILE_ATTRIBUTE_NORMAL);
 
-    EXPECT_EQ(box.caption, kIncomplete);
+    EXPECT_EQ(box.caption, kIncompleteCaption);
     const std::string t11 = lowerAscii(v11) + "\\lib";
     EXPECT_EQ(box.text, std::string(kIncompleteText) + "\n" + lowerAscii(v14) + "\\lib\\ext\\tamrix.jar\n" +
                             lowerAscii(v13) + "\\lib\\ostrel.jar\n" + t11 + "\\awt.properties\n" + t11 +
@@ -309,8 +301,8 @@ TEST_F(Win9xInstallTest, AutoexecIsWrittenAndARestartIsAsked) {
         if (c.before)
             writeFile(autoexec_, c.before);
         const MessageBoxSeen box = installAll({v11, v13});
-        EXPECT_EQ(box.caption, kRestart);
-        EXPECT_EQ(box.text, kSuccess);
+        EXPECT_EQ(box.caption, kRestartCaption);
+        EXPECT_EQ(box.text, kSuccessText);
         EXPECT_EQ(fileContent(autoexec_), c.after);
     }
     EXPECT_FALSE(readClasspath().present); // the 9x family keeps CLASSPATH in autoexec.bat only
@@ -324,8 +316,8 @@ TEST_F(Win9xInstallTest, WithoutA11VmNothingAsksForARestart) {
     const std::string v14 = vm("J2sdk14", "15", {"\\jre\\lib\\ext"});
     writeFile(autoexec_, "@echo off\r\n");
     const MessageBoxSeen box = installAll({v14});
-    EXPECT_EQ(box.caption, kCompleted);
-    EXPECT_EQ(box.text, kSuccess);
+    EXPECT_EQ(box.caption, kCompletedCaption);
+    EXPECT_EQ(box.text, kSuccessText);
     EXPECT_EQ(fileContent(autoexec_), "@echo off\r\n");
     EXPECT_EQ(fileContent(v14 + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_4.jar");
 }

@@ -2,19 +2,15 @@
 
 #include "discovery/registry_keys.h"
 
-namespace {
-constexpr const char *kVendorRoot = "Software\\Pellior";
-}
-
 SampleMachine::SampleMachine() : root_("machine"), startDir_(root_ / "setup"), log_(root_ / "vm-starts.log") {
-    deleteMachineTree(kVendorRoot);
+    deleteMachineTree(kVendorKey);
     makeDirs(startDir_);
     const std::string tester = hostPathFromEnv("OSTREL_TESTER_CLASS");
     CopyFileA(tester.c_str(), (startDir_ + "\\OstrelTester.class").c_str(), FALSE);
 }
 
 SampleMachine::~SampleMachine() {
-    deleteMachineTree(kVendorRoot);
+    deleteMachineTree(kVendorKey);
 }
 
 std::string SampleMachine::addVm(const std::string &rel, const std::string &answer,

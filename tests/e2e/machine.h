@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "screen_texts.h"
 #include "standin.h"
 #include "test_support.h"
 

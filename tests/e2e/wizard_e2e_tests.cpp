@@ -5,11 +5,6 @@
 #include "resource.h"
 
 namespace {
-constexpr const char *kNoVms = "No Java VMs found";
-constexpr const char *kPathList = "Available Java virtual machines";
-constexpr const char *kCanceledCaption = "Installation Canceled";
-constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
-constexpr const char *kVerifying = "Checking Java VMs for compatibility";
 
 // The distinct texts that a progress dialog's status field shows until the dialog ends.
 std::vector<std::string> statusTexts(InstallerRun &run, HWND dialog) {
@@ -39,7 +34,7 @@ TEST(Wizard, NothingFoundShowsTheNoVmsDialogAndCancelEndsTheRun) {
     SampleMachine m;
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {m.root() + "\\empty"}));
-    HWND d = run.waitDialog(kNoVms);
+    HWND d = run.waitDialog(kNoVmsCaption);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(controlText(d, IDC_PROMPT),
               "No Java virtual machines found which will support the Java Ostrel.  Search more?");
@@ -52,7 +47,7 @@ TEST(Wizard, EscapeLeavesTheNoVmsDialogOpenAndTheCloseBoxCancels) {
     SampleMachine m;
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {}));
-    HWND d = run.waitDialog(kNoVms);
+    HWND d = run.waitDialog(kNoVmsCaption);
     ASSERT_NE(d, nullptr);
     pressEscape(d);
     EXPECT_FALSE(run.waitGone(d, 1500)) << "Escape closed the dialog";
@@ -78,7 +73,7 @@ TEST(Wizard, VmsFromPathAndRegistryAreListedInDiscoveryOrder) {
     m.addRegistryHome(0, m.root() + "\\reg-jdk11");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {p1, m.root() + "\\no-such-dir", p2}));
-    HWND d = run.waitDialog(kPathList);
+    HWND d = run.waitDialog(kListCaption);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(controlText(d, IDC_PROMPT), "Java virtual machines found in common places:");
     const std::vector<std::string> expected = {lowerAscii(p1), lowerAscii(p2),
@@ -94,7 +89,7 @@ TEST(Wizard, ArgumentsOnTheCommandLineChangeNothing) {
     SampleMachine m;
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {}, "/S /D=C:\\elsewhere --help"));
-    HWND d = run.waitDialog(kNoVms);
+    HWND d = run.waitDialog(kNoVmsCaption);
     ASSERT_NE(d, nullptr);
     ASSERT_TRUE(clickButton(d, IDC_CANCEL));
     expectClosing(run, kCanceledCaption, kCanceledText);
@@ -129,7 +124,7 @@ TEST(Verification, TheVerifyingDialogShowsEachCandidateInListOrder) {
     m.addRegistryHome(2, m.root() + "\\vm-c");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {b, a}));
-    HWND d = run.waitDialog(kVerifying);
+    HWND d = run.waitDialog(kVerifyingCaption);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(controlText(d, IDC_PROMPT), "Verifying the Java VM at:");
     EXPECT_EQ(statusTexts(run, d), (std::vector<std::string>{b, a, c}));
@@ -142,7 +137,7 @@ TEST(Verification, TheVerifyingDialogShowsEachCandidateInListOrder) {
         EXPECT_TRUE(r.testerPresent);
         EXPECT_FALSE(r.classpathSet);
     }
-    HWND list = run.waitDialog(kPathList);
+    HWND list = run.waitDialog(kListCaption);
     ASSERT_NE(list, nullptr);
     ASSERT_TRUE(clickButton(list, IDC_CANCEL));
     expectClosing(run, kCanceledCaption, kCanceledText);
@@ -154,7 +149,7 @@ TEST(Verification, AClasspathOfTheUserNeverReachesAVm) {
     InstallerRun run;
     ASSERT_TRUE(
         run.start(installerPath(), m.startDir(), {{"PATH", a}, {"CLASSPATH", "C:\\user\\classes.zip"}}));
-    HWND list = run.waitDialog(kPathList);
+    HWND list = run.waitDialog(kListCaption);
     ASSERT_NE(list, nullptr);
     const std::vector<StandinRecord> starts = standinRecords(a);
     ASSERT_EQ(starts.size(), 1u);
@@ -171,7 +166,7 @@ void cancelDuringSlowProbe(bool useCloseBox) {
     const std::string next = m.addVm("vm-next", "2");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {slow, next}));
-    HWND d = run.waitDialog(kVerifying);
+    HWND d = run.waitDialog(kVerifyingCaption);
     ASSERT_NE(d, nullptr);
     for (int i = 0; i < 200 && controlText(d, IDC_STATUS) != slow; ++i)
         Sleep(10);
@@ -206,10 +201,10 @@ TEST(Verification, EscapeDoesNotCancelVerification) {
     const std::string slow = m.addVm("vm-slow", "2,1500");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {slow}));
-    HWND d = run.waitDialog(kVerifying);
+    HWND d = run.waitDialog(kVerifyingCaption);
     ASSERT_NE(d, nullptr);
     pressEscape(d);
-    HWND list = run.waitDialog(kPathList); // verification went on to its end
+    HWND list = run.waitDialog(kListCaption); // verification went on to its end
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(listItems(list, IDC_VM_LIST), std::vector<std::string>{lowerAscii(slow)});
     ASSERT_TRUE(clickButton(list, IDC_CANCEL));
@@ -225,7 +220,7 @@ TEST(Pruning, OnlyUsableVmsWithAKnownLayoutAreListedOnceEach) {
     const std::string silent = m.addVm("Broken", "0");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {rejected, v13, noLib, lowerAscii(v11), silent, v11, v13}));
-    HWND d = run.waitDialog(kPathList);
+    HWND d = run.waitDialog(kListCaption);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(listItems(d, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(v13), lowerAscii(v11)}));
     ASSERT_TRUE(clickButton(d, IDC_CANCEL));
@@ -237,7 +232,7 @@ TEST(Pruning, NothingUsableLeadsToTheNoVmsDialog) {
     const std::string rejected = m.addVm("jdk9", "5");
     InstallerRun run;
     ASSERT_TRUE(m.start(run, {rejected}));
-    HWND d = run.waitDialog(kNoVms);
+    HWND d = run.waitDialog(kNoVmsCaption);
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(m.vmStarts().size(), 1u); // it was verified, and then left out
     ASSERT_TRUE(clickButton(d, IDC_CANCEL));

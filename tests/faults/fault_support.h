@@ -12,24 +12,6 @@
 
 #include "machine.h"
 
-constexpr const char *kCanceledCaption = "Installation Canceled";
-constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
-constexpr const char *kCompletedCaption = "Installation Completed";
-constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
-constexpr const char *kSuccessText = "Installation of the Java Ostrel was successful.";
-constexpr const char *kIncompleteCaption = "Installation Incomplete";
-constexpr const char *kIncompleteText =
-    "Installation of the Java Ostrel was not completed. These files could not be written:";
-
-constexpr const char *kVerifyingCaption = "Checking Java VMs for compatibility";
-constexpr const char *kSearchingCaption = "Searching for Java VMs";
-constexpr const char *kListCaption = "Available Java virtual machines";
-constexpr const char *kNoVmsCaption = "No Java VMs found";
-constexpr const char *kDrivesCaption = "Drives to search on";
-
-constexpr const char *kEnvironmentKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
-constexpr const char *kVendorKey = "Software\\Pellior";
-
 // The bridge's two lines as the installer writes them into awt.properties.
 constexpr const char *kEventQueueLine =
     "AWT.EventQueueClass=com.zel.java.accessibility.util.EventQueueMonitor\r\n";
@@ -126,8 +108,6 @@ RunEnd finishRun(InstallerRun &run, DWORD messageTimeoutMs = 20000);
 // The checks that hold after every run: exactly one closing message, with this caption and text, and an
 // exit code of 0.
 void expectOneClosingMessage(const RunEnd &end, const std::string &caption, const std::string &text);
-
-constexpr const char *kIncompleteRestartCaption = "Installation Incomplete.  You must reboot your system.";
 
 // The closing message of an installation tells the truth: success only when every possible write was
 // done, or "Installation Incomplete" listing some of them; whatever it lists is as it was, whatever it
