@@ -70,9 +70,7 @@ TEST_F(DoubleByteTest, VmsInDoubleByteFoldersAreListedAndInstalledWhereTheirName
     const std::optional<MessageBoxSeen> box = run.waitMessageBox(30000);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->caption, "Installation Completed");
-    DWORD code = 1234;
-    ASSERT_TRUE(run.waitExit(10000, code));
-    EXPECT_EQ(code, 0u);
+    expectExitCodeZero(run);
 
     EXPECT_EQ(fileContent(jdk + "\\jre\\lib\\accessibility.properties"), "payload:accessibility.properties");
     EXPECT_EQ(fileContent(jdk + "\\jre\\lib\\ext\\tamrix.jar"), "payload:tamrix-1_2.jar");

@@ -42,16 +42,6 @@ void searchDrives(InstallerRun &run, const std::vector<std::string> &items) {
     ASSERT_TRUE(run.waitGone(d));
 }
 
-void expectCanceled(InstallerRun &run) {
-    const std::optional<MessageBoxSeen> box = run.waitMessageBox();
-    ASSERT_TRUE(box.has_value()) << "no closing message box";
-    EXPECT_EQ(box->caption, kCanceledCaption);
-    EXPECT_EQ(box->text, kCanceledText);
-    DWORD code = 1234;
-    ASSERT_TRUE(run.waitExit(10000, code));
-    EXPECT_EQ(code, 0u);
-}
-
 TEST(DiskSearch, NothingFoundLeadsBackToTheNoVmsDialogAndALaterSearchListsItsFindsLastFoundFirst) {
     SampleMachine m;
     ScratchDrive d('D'), e('E'), f('F');
@@ -71,7 +61,7 @@ TEST(DiskSearch, NothingFoundLeadsBackToTheNoVmsDialogAndALaterSearchListsItsFin
     EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(onF), lowerAscii(onE)}));
     EXPECT_EQ(m.vmStarts().size(), 2u);
     ASSERT_TRUE(clickButton(list, IDC_CANCEL));
-    expectCanceled(run);
+    expectClosing(run, kCanceledCaption, kCanceledText);
 }
 
 TEST(DiskSearch, FromTheListOfCommonPlacesTheSearchAddsItsFindsAheadOfTheEarlierVms) {
@@ -89,7 +79,7 @@ TEST(DiskSearch, FromTheListOfCommonPlacesTheSearchAddsItsFindsAheadOfTheEarlier
     EXPECT_EQ(listItems(list, IDC_VM_LIST), (std::vector<std::string>{lowerAscii(onG), lowerAscii(earlier)}));
     EXPECT_EQ(standinRecords(earlier).size(), 1u) << "a VM verified before is not verified again";
     ASSERT_TRUE(clickButton(list, IDC_CANCEL));
-    expectCanceled(run);
+    expectClosing(run, kCanceledCaption, kCanceledText);
 }
 
 // Cancel by the button or the close box while the search walks T:'s 20,000 directories: the closing
@@ -117,9 +107,7 @@ void cancelDuringTheSearchOfABigTree(bool useCloseBox) {
     EXPECT_EQ(box->caption, kCanceledCaption);
     EXPECT_EQ(box->text, kCanceledText);
     clickButton(box->window, IDOK);
-    DWORD code = 1234;
-    ASSERT_TRUE(run.waitExit(10000, code));
-    EXPECT_EQ(code, 0u);
+    expectExitCodeZero(run);
 }
 
 TEST(DiskSearch, CancelDuringTheSearchOfABigTreeEndsTheRunWithinASecond) {
@@ -143,7 +131,7 @@ TEST(DiskSearch, CancelOrCloseInTheDriveDialogEndsTheRun) {
             pressCloseBox(d);
         else
             ASSERT_TRUE(clickButton(d, IDC_CANCEL));
-        expectCanceled(run);
+        expectClosing(run, kCanceledCaption, kCanceledText);
     }
 }
 // The states after a search that the tests above do not reach: cancelling the verification of the finds,
@@ -160,7 +148,7 @@ TEST(DiskSearch, CancelDuringTheVerificationAfterASearchEndsTheRun) {
     HWND verifying = run.waitDialog("Checking Java VMs for compatibility");
     ASSERT_NE(verifying, nullptr);
     ASSERT_TRUE(clickButton(verifying, IDC_CANCEL));
-    expectCanceled(run);
+    expectClosing(run, kCanceledCaption, kCanceledText);
     Sleep(1700); // the probe under way ends by itself before its drive is emptied
 }
 
@@ -201,9 +189,7 @@ class InstallAfterSearch : public ::testing::Test {
         EXPECT_FALSE(controlExists(list, IDC_SEARCH));
         clickButton(list, IDC_INSTALL_ALL);
         const std::optional<MessageBoxSeen> box = run.waitMessageBox(30000);
-        DWORD code = 1234;
-        EXPECT_TRUE(run.waitExit(10000, code));
-        EXPECT_EQ(code, 0u);
+        expectExitCodeZero(run);
         return box.value_or(MessageBoxSeen{});
     }
 

@@ -159,9 +159,7 @@ class InstallTest : public ::testing::Test {
         clickButton(d, IDC_INSTALL_ALL);
         const std::optional<MessageBoxSeen> box = run.waitMessageBox(30000);
         EXPECT_TRUE(box.has_value());
-        DWORD code = 1234;
-        EXPECT_TRUE(run.waitExit(10000, code));
-        EXPECT_EQ(code, 0u);
+        expectExitCodeZero(run);
         return box.value_or(MessageBoxSeen{});
     }
 

@@ -1,5 +1,7 @@
 #include "machine.h"
 
+#include <gtest/gtest.h>
+
 #include "discovery/registry_keys.h"
 
 SampleMachine::SampleMachine() : root_("machine"), startDir_(root_ / "setup"), log_(root_ / "vm-starts.log") {
@@ -40,4 +42,18 @@ bool SampleMachine::start(InstallerRun &run, const std::vector<std::string> &pat
 
 std::string installerPath() {
     return hostPathFromEnv("OSTREL_INSTALLER");
+}
+
+void expectExitCodeZero(InstallerRun &run, const char *why) {
+    DWORD code = 1234;
+    ASSERT_TRUE(run.waitExit(10000, code)) << why;
+    EXPECT_EQ(code, 0u);
+}
+
+void expectClosing(InstallerRun &run, const char *caption, const char *text) {
+    const std::optional<MessageBoxSeen> box = run.waitMessageBox();
+    ASSERT_TRUE(box.has_value()) << "no closing message box";
+    EXPECT_EQ(box->caption, caption);
+    EXPECT_EQ(box->text, text);
+    expectExitCodeZero(run);
 }

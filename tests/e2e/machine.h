@@ -39,5 +39,11 @@ class SampleMachine {
     std::string log_;
 };
 
+// Checks that the installer, its closing message answered, ends with exit code 0.
+void expectExitCodeZero(InstallerRun &run,
+                        const char *why = "installer still running after the closing message");
+// Reads the closing message, presses OK, checks its caption and text, and that the installer ends with 0.
+void expectClosing(InstallerRun &run, const char *caption, const char *text);
+
 // installer.exe as built, from OSTREL_INSTALLER.
 std::string installerPath();

@@ -19,17 +19,6 @@ std::vector<std::string> statusTexts(InstallerRun &run, HWND dialog) {
     return seen;
 }
 
-// Reads the closing message, presses OK, and checks that the process then ends with exit code 0.
-void expectClosing(InstallerRun &run, const char *caption, const char *text) {
-    const std::optional<MessageBoxSeen> box = run.waitMessageBox();
-    ASSERT_TRUE(box.has_value()) << "no closing message box";
-    EXPECT_EQ(box->caption, caption);
-    EXPECT_EQ(box->text, text);
-    DWORD code = 1234;
-    ASSERT_TRUE(run.waitExit(10000, code)) << "installer still running after the closing message";
-    EXPECT_EQ(code, 0u);
-}
-
 TEST(Wizard, NothingFoundShowsTheNoVmsDialogAndCancelEndsTheRun) {
     SampleMachine m;
     InstallerRun run;
@@ -58,9 +47,7 @@ TEST(Wizard, EscapeLeavesTheNoVmsDialogOpenAndTheCloseBoxCancels) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(controlText(box, 0xFFFF), kCanceledText);
     pressEscape(box);
-    DWORD code = 1234;
-    ASSERT_TRUE(run.waitExit(10000, code)) << "Escape did not reach the message box";
-    EXPECT_EQ(code, 0u);
+    expectExitCodeZero(run, "Escape did not reach the message box");
 }
 
 TEST(Wizard, VmsFromPathAndRegistryAreListedInDiscoveryOrder) {
@@ -108,13 +95,7 @@ TEST(Wizard, StartUpDirectoryTooLongEndsTheRunAsCanceledWithoutADialog) {
     m.addVm("jdk");
     InstallerRun run;
     ASSERT_TRUE(run.start(installerPath(), deep, {{"PATH", m.root() + "\\jdk\\bin"}}));
-    const std::optional<MessageBoxSeen> box = run.waitMessageBox();
-    ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->caption, kCanceledCaption);
-    EXPECT_EQ(box->text, kCanceledText);
-    DWORD code = 1234;
-    ASSERT_TRUE(run.waitExit(10000, code));
-    EXPECT_EQ(code, 0u);
+    expectClosing(run, kCanceledCaption, kCanceledText);
 }
 TEST(Verification, TheVerifyingDialogShowsEachCandidateInListOrder) {
     SampleMachine m;
@@ -184,9 +165,7 @@ void cancelDuringSlowProbe(bool useCloseBox) {
     Sleep(3500); // the slow probe has ended meanwhile, and the installer is still running
     EXPECT_TRUE(standinRecords(next).empty()) << "a VM was started after the cancellation";
     clickButton(box->window, IDOK);
-    DWORD code = 1234;
-    ASSERT_TRUE(run.waitExit(10000, code));
-    EXPECT_EQ(code, 0u);
+    expectExitCodeZero(run);
 }
 
 TEST(Verification, CancelDuringASlowProbeEndsTheRunAtOnce) {
