@@ -10,6 +10,7 @@
 #include <process.h>
 
 #include "discovery/drive_dialog.h"
+#include "dialog_script.h"
 #include "discovery/drive_search.h"
 #include "driver.h"
 #include "resource.h"
@@ -153,33 +154,9 @@ class RecordedSearch {
 };
 RecordedSearch *RecordedSearch::s_current = nullptr;
 
-// A user working the drive dialog from another thread while this thread shows it.
-struct UserScript {
-    std::function<void(HWND)> act;
-    HWND dialog = nullptr;
-};
-
-unsigned __stdcall runScript(void *p) {
-    auto *s = static_cast<UserScript *>(p);
-    for (int i = 0; i < 500 && !s->dialog; ++i) {
-        HWND w = FindWindowA("#32770", kDriveCaption);
-        if (w && IsWindowVisible(w))
-            s->dialog = w;
-        else
-            Sleep(10);
-    }
-    if (s->dialog)
-        s->act(s->dialog);
-    return 0;
-}
-
+// The drive dialog, shown while a user script works it from another thread.
 int showDriveDialogWith(UserScript &script) {
-    const UniqueObject t(
-        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, runScript, &script, 0, nullptr)));
-    const int result = showDriveDialog();
-    WaitForSingleObject(t.get(), INFINITE);
-    EXPECT_NE(script.dialog, nullptr) << "the drive dialog never appeared";
-    return result;
+    return showWithScript(showDriveDialog, script);
 }
 
 // Selects the items with these texts, in this order, and presses the search button.
@@ -234,11 +211,11 @@ TEST_F(DriveSearchTest, TheDialogListsEveryDriveFromCOnThatCanBeMadeCurrentInOrd
     ASSERT_TRUE(SetCurrentDirectoryA((d / "here").c_str()));
     std::vector<std::string> items;
     std::string prompt;
-    UserScript s{[&](HWND dlg) {
-        items = listItems(dlg, IDC_DRIVE_LIST);
-        prompt = controlText(dlg, IDC_PROMPT);
-        clickButton(dlg, IDC_CANCEL);
-    }};
+    UserScript s{kDriveCaption, [&](HWND dlg) {
+                     items = listItems(dlg, IDC_DRIVE_LIST);
+                     prompt = controlText(dlg, IDC_PROMPT);
+                     clickButton(dlg, IDC_CANCEL);
+                 }};
     EXPECT_EQ(showDriveDialogWith(s), 0);
     EXPECT_EQ(items,
               (std::vector<std::string>{"[C:]", "[D:]", "[E:]", "[F:]", "[G:]", "[H:]", "[I:]", "[T:]"}));
@@ -254,16 +231,17 @@ TEST_F(DriveSearchTest, EscapeLeavesTheDialogOpenAndTheCloseBoxEndsItWithZero) {
         flag = 0;
     g_selectedDrives[5] = 1; // F: chosen before: a dialog that is closed must not change that
     bool openAfterEscape = false, openAfterEnter = false;
-    UserScript s{[&](HWND dlg) {
-        toggleListItem(dlg, IDC_DRIVE_LIST, 0);
-        pressEscape(dlg);
-        Sleep(300);
-        openAfterEscape = IsWindowVisible(dlg) != 0;
-        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0); // the Enter key with no button focused
-        Sleep(300);
-        openAfterEnter = IsWindowVisible(dlg) != 0;
-        pressCloseBox(dlg);
-    }};
+    UserScript s{kDriveCaption, [&](HWND dlg) {
+                     toggleListItem(dlg, IDC_DRIVE_LIST, 0);
+                     pressEscape(dlg);
+                     Sleep(300);
+                     openAfterEscape = IsWindowVisible(dlg) != 0;
+                     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, 0),
+                                  0); // the Enter key with no button focused
+                     Sleep(300);
+                     openAfterEnter = IsWindowVisible(dlg) != 0;
+                     pressCloseBox(dlg);
+                 }};
     EXPECT_EQ(showDriveDialogWith(s), 0);
     EXPECT_TRUE(openAfterEscape);
     EXPECT_TRUE(openAfterEnter);
@@ -275,7 +253,7 @@ TEST_F(DriveSearchTest, DrivesAreSearchedInAlphabeticalOrderWhateverTheOrderOfCh
     f.files({"vm\\bin\\java.exe"});
     const std::string onC = "C:\\ostrel-order-vm\\bin";
     ASSERT_TRUE(writeFile(onC + "\\java.exe", ""));
-    UserScript s{choose({"[F:]", "[C:]"})};
+    UserScript s{kDriveCaption, choose({"[F:]", "[C:]"})};
     const int result = showDriveDialogWith(s);
     EXPECT_EQ(result, IDC_SEARCH);
     EXPECT_EQ(selectedLetters(), (std::vector<char>{'C', 'F'}));
@@ -289,9 +267,9 @@ TEST_F(DriveSearchTest, ASecondSearchUsesOnlyTheDrivesChosenForIt) {
     ScratchDrive d('D'), e('E');
     d.files({"first\\bin\\java.exe"});
     e.files({"second\\bin\\java.exe"});
-    UserScript first{choose({"[D:]", "[E:]"})};
+    UserScript first{kDriveCaption, choose({"[D:]", "[E:]"})};
     ASSERT_EQ(showDriveDialogWith(first), IDC_SEARCH);
-    UserScript second{choose({"[E:]"})};
+    UserScript second{kDriveCaption, choose({"[E:]"})};
     ASSERT_EQ(showDriveDialogWith(second), IDC_SEARCH);
     EXPECT_EQ(selectedLetters(), std::vector<char>{'E'});
     EXPECT_EQ(showSearchingDialog(), 1);
@@ -303,7 +281,7 @@ TEST_F(DriveSearchTest, SearchingWithNothingSelectedEndsAtOnceAndFindsNothing) {
     d.files({"vm\\bin\\java.exe"});
     for (std::int32_t &flag : g_selectedDrives)
         flag = 1;
-    UserScript s{[](HWND dlg) { clickButton(dlg, IDC_SEARCH); }};
+    UserScript s{kDriveCaption, [](HWND dlg) { clickButton(dlg, IDC_SEARCH); }};
     EXPECT_EQ(showDriveDialogWith(s), IDC_SEARCH);
     EXPECT_TRUE(selectedLetters().empty());
     const DWORD start = GetTickCount();

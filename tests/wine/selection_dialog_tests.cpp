@@ -5,6 +5,7 @@
 #include <functional>
 #include <process.h>
 
+#include "dialog_script.h"
 #include "driver.h"
 #include "resource.h"
 #include "select/selection_dialogs.h"
@@ -13,26 +14,6 @@
 
 namespace {
 constexpr const char *kListCaption = "Available Java virtual machines";
-
-struct UserScript {
-    const char *caption;
-    std::function<void(HWND)> act;
-    HWND dialog = nullptr;
-};
-
-unsigned __stdcall runScript(void *p) {
-    auto *s = static_cast<UserScript *>(p);
-    for (int i = 0; i < 500 && !s->dialog; ++i) {
-        HWND w = FindWindowA("#32770", s->caption);
-        if (w && IsWindowVisible(w))
-            s->dialog = w;
-        else
-            Sleep(10);
-    }
-    if (s->dialog)
-        s->act(s->dialog);
-    return 0;
-}
 
 class SelectionTest : public ::testing::Test {
   protected:
@@ -43,15 +24,7 @@ class SelectionTest : public ::testing::Test {
             ASSERT_TRUE(pushVmEntry(installer_.vmList, dir));
     }
 
-    // Shows a dialog on this thread while the script works it from another; returns the dialog's result.
-    int show(int (*dialog)(), UserScript &script) {
-        HANDLE t = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, runScript, &script, 0, nullptr));
-        const int result = dialog();
-        WaitForSingleObject(t, INFINITE);
-        CloseHandle(t);
-        EXPECT_NE(script.dialog, nullptr) << "the dialog never appeared";
-        return result;
-    }
+    int show(int (*dialog)(), UserScript &script) { return showWithScript(dialog, script); }
 
     std::vector<int> marks() const {
         std::vector<int> m;
