@@ -20,28 +20,31 @@ win32: deps
 	cmake --build --preset win32 -j $(JOBS)
 
 wine-test: win32
-	scripts/wine-session.sh ctest --preset win32
+	tests/session.sh ctest --preset win32
 
 test: host-test wine-test fuzz-brief
 
-# The libFuzzer targets of the line editors: a minute each, or a few seconds each within `make test`.
+# The libFuzzer target of the line editors: a minute, or a few seconds within `make test`.
 fuzz: deps
 	scripts/fuzz.sh 60
 
 fuzz-brief: deps
 	scripts/fuzz.sh 4
 
-# The drive search against a bare walk of a generated tree of 20,000 directories; not part of `make test`.
+# The drive search of a drive of 20,000 directories against a bare walk of it, five times; not part of
+# `make test`.
 .PHONY: bench
 bench: win32
-	tests/wine/drive_search_session.sh --work build/win32/bench.wine --installer build/win32/src/installer.exe \
-	  build/win32/tests/drive_search_bench.exe 5
+	OSTREL_INSTALLER=$(CURDIR)/build/win32/src/installer.exe OSTREL_STANDIN=$(CURDIR)/build/win32/tests/standin_vm.exe \
+	  OSTREL_TESTER_CLASS=$(CURDIR)/build/win32/tester/OstrelTester.class OSTREL_SCENARIOS=$(CURDIR)/tests/scenarios.txt \
+	  tests/session.sh wine build/win32/tests/scenarios.exe --gtest_filter=*/bench_*
 
-# The fault suite alone (also part of `make test`): cancels at random moments and hostile machine states.
-# Each run prints its seed; OSTREL_FAULT_SEED=<seed> replays it, OSTREL_FAULT_RUN=<n> one run of it.
+# The fault suite alone (also part of `make test`, with fewer runs): cancels at random moments and hostile
+# machine states. Each random run prints its seed; OSTREL_FAULT_SEED=<seed> replays it, OSTREL_FAULT_RUN=<n>
+# one run of it; OSTREL_FAULT_RUNS sets how many runs each random scenario makes.
 .PHONY: faults
 faults: win32
-	scripts/wine-session.sh ctest --preset win32 -L faults --verbose
+	OSTREL_FAULT_RUNS=$${OSTREL_FAULT_RUNS:-40} tests/session.sh ctest --preset win32 -L faults --verbose
 
 dist: win32
 	scripts/make-dist.sh
@@ -56,3 +59,8 @@ screenshots: win32
 
 clean:
 	rm -rf build
+
+# Each fault of tests/mutants/faults.txt applied in turn to a copy of the sources: caught or survived.
+.PHONY: mutants
+mutants: deps
+	tests/mutants/run.sh

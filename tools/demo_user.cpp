@@ -15,8 +15,6 @@
 #include "discovery/registry_keys.h"
 #include "driver.h"
 #include "resource.h"
-#include "standin.h"
-#include "test_support.h"
 
 namespace {
 const std::string kRoot = "C:\\OstrelDemo";
@@ -113,6 +111,45 @@ int state(const char *when) {
     }
     std::fflush(stdout);
     return 0;
+}
+
+// Saves what the screen shows of a window (caption and frame included) as a 24-bit BMP file.
+bool saveWindowImage(HWND window, const std::string &bmpPath) {
+    RECT r;
+    if (!GetWindowRect(window, &r))
+        return false;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h; // bottom-up, as a BMP file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        ok = BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) != 0; // what a user sees there
+        GdiFlush();
+        SelectObject(memory, old);
+        const DWORD imageBytes = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + imageBytes;
+        std::string data(reinterpret_cast<const char *>(&file), sizeof file);
+        data.append(reinterpret_cast<const char *>(&info.bmiHeader), sizeof info.bmiHeader);
+        data.append(static_cast<const char *>(bits), imageBytes);
+        ok = ok && writeFile(bmpPath, data);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
 }
 
 // With OSTREL_SHOTS naming a folder, every screen is saved there as "<n>-<caption>.bmp".

@@ -1,0 +1,41 @@
+// The few behaviours that no run of the whole program can reach, tested on the Win32 parts directly.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+#include "install/file_replace.h"
+#include "shell/hardening.h"
+#include "shell/installer.h"
+
+TEST(Units, APlantedDllBesideTheProgramIsNotLoadedByName) {
+    char self[MAX_PATH];
+    std::string beside(self, GetModuleFileNameA(nullptr, self, sizeof self));
+    beside = beside.substr(0, beside.find_last_of('\\')) + "\\ostrel_planted_copy.dll";
+    ASSERT_TRUE(CopyFileA(hostPathFromEnv("OSTREL_PLANTED").c_str(), beside.c_str(), FALSE));
+    ASSERT_TRUE(restrictDllSearch());
+    EXPECT_EQ(LoadLibraryA("ostrel_planted_copy.dll"), nullptr);
+    EXPECT_NE(LoadLibraryA(beside.c_str()), nullptr); // loadable: the search refused it
+}
+
+// On the 9x family the old file is moved aside first; when the new one then cannot move in, the old
+// one must come back under its name.
+TEST(Units, The9xReplacementPutsTheOldFileBackWhenTheNewOneCannotMoveIn) {
+    removeTree("C:\\u");
+    ASSERT_TRUE(writeFile("C:\\u\\file", "old"));
+    EXPECT_FALSE(replaceFile("C:\\u\\file", "C:\\u\\missing-new", "C:\\u\\old", PlatformFamily::Win9x));
+    std::string content;
+    EXPECT_TRUE(readFile("C:\\u\\file", content) && content == "old") << content;
+    EXPECT_FALSE(fileExists("C:\\u\\old"));
+    removeTree("C:\\u");
+}
+
+// Pruning keeps unusable VMs from every list, so only a direct call meets this guard.
+TEST(Units, ASelectedUnusableVmStopsTheInstallationBeforeTheDlls) {
+    Installer installer;
+    ASSERT_TRUE(pushVmEntry(installer.vmList, "C:\\u\\bin"));
+    installer.vmList->selected = 1;
+    char sys[MAX_PATH];
+    const std::string dll = std::string(sys, GetSystemDirectoryA(sys, MAX_PATH)) + "\\JavaOstrel.dll";
+    DeleteFileA(dll.c_str());
+    EXPECT_EQ(installer.install(), -1);
+    EXPECT_FALSE(fileExists(dll));
+}
