@@ -1,6 +1,6 @@
-// Properties of the two line editors that hold for every file, and for every target of autoexec.bat:
-// each line kept, replaced or extended in its place, the right lines added at the end, and a second run
-// that changes nothing more than the rule says. Built and run by scripts/fuzz.sh.
+// Properties of the two line editors that hold for every file and target: each line kept, replaced or
+// extended in its place, the missing lines added at the end, and nothing else. Built and run by
+// scripts/fuzz.sh.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -12,37 +12,26 @@ namespace {
 using Lines = std::vector<std::string>;
 const std::string kQueue = "AWT.EventQueueClass",
                   kAssist = "AWT.assistive_technologies=", kSet = "set CLASSPATH=";
-const std::string kQueueLine = kQueue + "=com.zel.java.accessibility.util.EventQueueMonitor\n";
-const std::string kAssistLine = kAssist + "com.zel.java.accessibility.Ostrel\n";
 
 Lines linesOf(const std::string &text) { // each with its '\n'; the last one may lack it
     Lines lines;
-    for (size_t begin = 0, end; begin < text.size(); begin = end) {
-        end = std::min(text.find('\n', begin), text.size() - 1) + 1;
-        lines.push_back(text.substr(begin, end - begin));
-    }
+    for (size_t begin = 0, end; begin < text.size(); begin = end)
+        lines.push_back(
+            text.substr(begin, (end = std::min(text.find('\n', begin), text.size() - 1) + 1) - begin));
     return lines;
 }
 
 bool begins(const std::string &line, const std::string &prefix) { // ASCII letters without case
     for (size_t i = 0; i < prefix.size(); ++i)
-        if (i >= line.size() || (line[i] != prefix[i] && (tolower(line[i]) != tolower(prefix[i]) ||
-                                                          !isalpha(static_cast<unsigned char>(line[i])))))
+        if (i >= line.size() ||
+            (line[i] != prefix[i] && !(isalpha(prefix[i]) && (line[i] ^ 0x20) == prefix[i])))
             return false;
     return true;
 }
 
 void check(bool ok, int line) {
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_editors.cpp:%d: property broken\n", line);
-        std::abort();
-    }
-}
-#define CHECK(condition) check(condition, __LINE__)
-
-// Line i of the result for a kept line: as it was, but a last line gains its line end when more follows.
-std::string kept(const Lines &in, size_t i, bool more) {
-    return in[i] + (more && in[i].back() != '\n' ? "\n" : "");
+    if (!ok)
+        std::fprintf(stderr, "fuzz_editors.cpp:%d: property broken\n", line), std::abort();
 }
 } // namespace
 
@@ -56,35 +45,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     bool bareLineFeed = false; // written back as CR LF; every other byte comes back as it was
     for (size_t i = 0; i < bytes.size(); ++i)
         bareLineFeed = bareLineFeed || (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'));
-    CHECK(bareLineFeed || encodeTextFile(file) == bytes);
+    check(bareLineFeed || encodeTextFile(file) == bytes, __LINE__);
     const Lines in = linesOf(file.text);
-    if (!autoexec) {
-        const std::string out = rewriteAwtProperties(file.text);
-        const Lines got = linesOf(out);
-        bool queue = false, assist = false;
-        for (const std::string &line : in)
-            queue = queue || begins(line, kQueue), assist = assist || begins(line, kAssist);
-        CHECK(got.size() == in.size() + !queue + !assist);
-        for (size_t i = 0; i < in.size(); ++i)
-            CHECK(got[i] == (begins(in[i], kQueue)    ? kQueueLine
-                             : begins(in[i], kAssist) ? kAssistLine
-                                                      : kept(in, i, !queue || !assist)));
-        CHECK(queue || got[in.size()] == kQueueLine);
-        CHECK(assist || got.back() == kAssistLine);
-        CHECK(rewriteAwtProperties(out) == out);
-        return 0;
-    }
     const std::string jars = ";" + target + "\\tamrix.jar;" + target + "\\ostrel.jar";
-    const std::string out = rewriteAutoexec(file.text, target);
-    const Lines got = linesOf(out);
-    bool set = false;
+    const std::string queue = kQueue + "=com.zel.java.accessibility.util.EventQueueMonitor\n";
+    const std::string assist = kAssist + "com.zel.java.accessibility.Ostrel\n";
+    bool sawFirst = false, sawAssist = autoexec;
     for (const std::string &line : in)
-        set = set || begins(line, kSet);
-    CHECK(got.size() == in.size() + !set);
-    for (size_t i = 0; i < in.size(); ++i)
-        CHECK(got[i] == (begins(in[i], kSet)
-                             ? in[i].substr(0, in[i].size() - (in[i].back() == '\n')) + jars + "\n"
-                             : kept(in, i, !set)));
-    CHECK(set || got.back() == "set CLASSPATH=." + jars + ";" + target + "\\classes.zip\n");
+        sawFirst = sawFirst || begins(line, autoexec ? kSet : kQueue),
+        sawAssist = sawAssist || begins(line, kAssist);
+    Lines added;
+    if (!sawFirst)
+        added.push_back(autoexec ? "set CLASSPATH=." + jars + ";" + target + "\\classes.zip\n" : queue);
+    if (!sawAssist)
+        added.push_back(assist);
+    const std::string out = autoexec ? rewriteAutoexec(file.text, target) : rewriteAwtProperties(file.text);
+    const Lines got = linesOf(out);
+    check(got.size() == in.size() + added.size(), __LINE__);
+    for (size_t i = 0; i < in.size(); ++i) {
+        const std::string body = in[i].substr(0, in[i].size() - (in[i].back() == '\n'));
+        if (autoexec && begins(in[i], kSet))
+            check(got[i] == body + jars + "\n", __LINE__);
+        else if (!autoexec && (begins(in[i], kQueue) || begins(in[i], kAssist)))
+            check(got[i] == (begins(in[i], kQueue) ? queue : assist), __LINE__);
+        else
+            check(got[i] == (added.empty() ? in[i] : body + "\n"), __LINE__);
+    }
+    for (size_t k = 0; k < added.size(); ++k)
+        check(got[in.size() + k] == added[k], __LINE__);
+    check(autoexec || rewriteAwtProperties(out) == out, __LINE__); // a second run changes nothing
     return 0;
 }

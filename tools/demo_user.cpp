@@ -29,8 +29,9 @@ void printScreen(HWND d, const std::string &caption) {
             std::printf("     %s\n", item.c_str());
     std::string buttons;
     for (int id : {IDC_INSTALL_ALL, IDC_INSTALL, IDC_SEARCH, IDC_CANCEL})
-        if (controlExists(d, id))
-            buttons += "[" + controlText(d, id) + (controlEnabled(d, id) ? "" : " (disabled)") + "] ";
+        if (GetDlgItem(d, id))
+            buttons +=
+                "[" + controlText(d, id) + (IsWindowEnabled(GetDlgItem(d, id)) ? "" : " (disabled)") + "] ";
     std::printf("   buttons: %s\n", buttons.c_str());
     std::fflush(stdout);
 }
@@ -51,7 +52,7 @@ int setup() {
         else
             makeDirs(home + "\\jre\\lib\\ext");
         if (vm.registryKey >= 0)
-            setMachineString(kJavaHomeKeys[vm.registryKey], kJavaHomeValue, home);
+            setMachineValue(kJavaHomeKeys[vm.registryKey], kJavaHomeValue, REG_SZ, home + '\0');
     }
     makeDirs(kRoot + "\\setup");
     std::printf("%s\\jdk1.1.8\\bin;C:\\windows\\system32;C:\\windows\n", kRoot.c_str());
@@ -106,7 +107,7 @@ int state(const char *when) {
     GetSystemDirectoryA(sys, sizeof sys);
     for (const char *dll : {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"}) {
         const std::string path = std::string(sys) + "\\" + dll;
-        if (fileExists(path))
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
             std::printf("   %s\n", path.c_str());
     }
     std::fflush(stdout);
@@ -178,7 +179,7 @@ std::string nextAction(std::vector<std::string> &script, const std::string &capt
         return action;
     }
     (void)caption;
-    return controlExists(d, IDC_VM_LIST) ? "install-all" : "cancel";
+    return GetDlgItem(d, IDC_VM_LIST) ? "install-all" : "cancel";
 }
 
 // Selects the items whose text begins with "[<letter>:" or whose index is given, with the notification a
@@ -232,7 +233,7 @@ int run(const std::string &exe, const std::string &dir, const std::string &path,
     DWORD code = 0;
     while (!run.waitExit(0, code)) {
         std::string caption;
-        HWND d = run.waitAnyDialog(&caption, 60000);
+        HWND d = run.waitDialog(nullptr, 60000, &caption);
         if (!d)
             continue;
         if (GetDlgItem(d, 0xFFFF)) { // the closing message box
@@ -245,7 +246,7 @@ int run(const std::string &exe, const std::string &dir, const std::string &path,
             run.waitGone(d, 600000);
             continue;
         }
-        const bool progress = controlExists(d, IDC_STATUS);
+        const bool progress = GetDlgItem(d, IDC_STATUS) != nullptr;
         if (seen.insert(d).second) {
             printScreen(d, caption);
             if (progress) // shown once it shows a path
