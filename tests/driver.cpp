@@ -21,21 +21,17 @@ LRESULT sendTimed(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return static_cast<LRESULT>(r);
 }
 
-BOOL CALLBACK collectDialog(HWND w, LPARAM found) {
-    auto *dialogs = reinterpret_cast<std::pair<DWORD, std::vector<std::pair<HWND, std::string>>> *>(found);
-    DWORD pid = 0;
-    char cls[8];
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == dialogs->first && IsWindowVisible(w) && GetClassNameA(w, cls, 8) && !strcmp(cls, "#32770"))
-        dialogs->second.emplace_back(w, windowText(w));
-    return TRUE;
-}
 } // namespace
 
 std::vector<std::pair<HWND, std::string>> processDialogs(DWORD pid) {
-    std::pair<DWORD, std::vector<std::pair<HWND, std::string>>> found(pid, {});
-    EnumWindows(collectDialog, reinterpret_cast<LPARAM>(&found));
-    return found.second;
+    std::vector<std::pair<HWND, std::string>> found;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w))
+            found.emplace_back(w, windowText(w));
+    }
+    return found;
 }
 
 int InstallerRun::endAll() {

@@ -7,52 +7,35 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 int main() {
     char buf[4096];
     const std::string self(buf, GetModuleFileNameA(nullptr, buf, sizeof buf));
-    const std::string dir = self.substr(0, self.find_last_of('\\'));
-    std::string name = self.substr(dir.size() + 1);
-    for (char &c : name)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-
+    const std::string dir = self.substr(0, self.find_last_of('\\')), name = self.substr(dir.size() + 1);
     SetLastError(0); // an empty value is set too, though its length reads 0
-    const bool classpathSet = GetEnvironmentVariableA("CLASSPATH", buf, sizeof buf) != 0 ||
-                              GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    const bool classpath =
+        GetEnvironmentVariableA("CLASSPATH", buf, 4096) || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
     const std::string record =
-        self + "|" + GetCommandLineA() + "|" + std::string(buf, GetCurrentDirectoryA(sizeof buf, buf)) +
-        "|CLASSPATH=" + (classpathSet ? "set" : "unset") +
+        self + "|" + GetCommandLineA() + "|" + std::string(buf, GetCurrentDirectoryA(4096, buf)) +
+        "|CLASSPATH=" + (classpath ? "set" : "unset") +
         "|tester=" + (GetFileAttributesA("OstrelTester.class") != INVALID_FILE_ATTRIBUTES ? "yes" : "no") +
         "|" + std::to_string(GetTickCount()) + "\r\n";
-    const DWORD logLength = GetEnvironmentVariableA("OSTREL_STANDIN_LOG", buf, sizeof buf);
-    for (int tries = 0; logLength > 0 && tries < 100; ++tries, Sleep(10)) { // stand-ins may run at once
+    const bool logged = GetEnvironmentVariableA("OSTREL_STANDIN_LOG", buf, sizeof buf) != 0;
+    for (int tries = 0; logged && tries < 100; ++tries, Sleep(10)) { // stand-ins may run at once
         HANDLE log = CreateFileA(buf, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
-        if (log == INVALID_HANDLE_VALUE)
-            continue;
         DWORD written = 0;
-        WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
-        CloseHandle(log);
-        break;
+        if (WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
+            CloseHandle(log))
+            break;
     }
-
-    std::string answer, any;
-    if (FILE *cfg = std::fopen((dir + "\\standin.cfg").c_str(), "r")) {
-        while (std::fgets(buf, sizeof buf, cfg)) {
-            const std::string line(buf, strcspn(buf, "\r\n"));
-            const std::string key = line.substr(0, line.find('='));
-            if (key == name || key == "*")
-                (key == name ? answer : any) = line.substr(key.size() + 1);
-        }
-        std::fclose(cfg);
-    }
-    if (answer.empty())
-        answer = any;
-    const std::string::size_type comma = answer.find(',');
-    if (comma != std::string::npos) {
-        const std::string wait = answer.substr(comma + 1);
-        Sleep(wait == "forever" ? INFINITE : static_cast<DWORD>(std::strtoul(wait.c_str(), nullptr, 10)));
-    }
+    std::string answer;
+    FILE *cfg = std::fopen((dir + "\\standin.cfg").c_str(), "r");
+    for (std::string line; cfg && std::fgets(buf, sizeof buf, cfg) && !(line = buf).empty();)
+        if (line.compare(0, name.size() + 1, name + "=") == 0 || (answer.empty() && line[0] == '*'))
+            answer = line.substr(line.find('=') + 1);
+    const size_t comma = answer.find(',');
+    if (comma != std::string::npos)
+        Sleep(answer.compare(comma, 8, ",forever") == 0 ? INFINITE : std::stoul(answer.substr(comma + 1)));
     ExitProcess(static_cast<UINT>(std::strtoll(answer.c_str(), nullptr, 10)));
 }

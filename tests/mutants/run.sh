@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `make mutants`: applies each fault of faults.txt to a copy of the sources, one at a time, rebuilds
-# what it touches, runs the suite until its first failing test, and says whether the suite caught it.
+# `make mutants`: applies each fault of faults.txt to a copy of the sources, one at a time, rebuilds what
+# it touches, runs the suite (fastest tests first) until its first failing test, and says whether the
+# suite caught the fault. A fault that does not build counts as caught.
 # faults.txt: one fault per line, four fields separated by tabs: file, text to replace (blanks match
 # any run of white space, so a text may span lines), replacement, what the fault means.
 # Usage: tests/mutants/run.sh [NUMBER...]   (only those faults, counted from 1)
@@ -17,17 +18,17 @@ find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
 cd "$tree"
 make -s all >"$work/build.log" 2>&1 || { tail -n 30 "$work/build.log"; echo "the unchanged sources do not build" >&2; exit 2; }
 
-# The suite, fastest tests first, stopping at the first failure; every test has a time limit.
 suite() {
   ctest --preset host --stop-on-failure --timeout 300 >"$work/last.log" 2>&1 &&
-    timeout 1800 scripts/wine-session.sh --keep --prefix "$work/prefix" \
+    OSTREL_PREFIX="$work/prefix" timeout 1800 tests/session.sh \
       ctest --preset win32 --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1
 }
 suite || { tail -n 30 "$work/last.log"; echo "the suite fails on the unchanged sources" >&2; exit 2; }
 
 caught=0 survived=0 stale=0 n=0
-while IFS=$'\t' read -r file old new meaning; do
-  case "$file" in ''|'#'*) continue ;; esac
+while IFS= read -r line; do
+  case "$line" in ''|'#'*) continue ;; esac
+  IFS=$'\x1f' read -r file old new meaning <<<"${line//$'\t'/$'\x1f'}" # a tab is white space to read
   n=$((n + 1))
   if [ $# -gt 0 ] && ! [[ " $* " == *" $n "* ]]; then continue; fi
   cp "$file" "$work/original"
