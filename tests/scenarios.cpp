@@ -155,6 +155,7 @@ struct Play {
     HWND dialog = nullptr;
     std::string startDir = "C:\\t\\setup", path, args;
     std::vector<std::pair<std::string, std::string>> env;
+    Args holds; // files another program keeps open for the run: "path", or "path delete"
     std::vector<HANDLE> held;
     Picture before, expected; // what a path or "classpath" holds at the end; "<none>": nothing
     Args starts;
@@ -162,7 +163,10 @@ struct Play {
     LONG broadcastsBefore = 0;
     DWORD lastAction = 0, cancelTick = 0, linger = 0;
 
-    ~Play() { std::for_each(held.begin(), held.end(), CloseHandle); }
+    void release() {
+        std::for_each(held.begin(), held.end(), CloseHandle);
+        held.clear();
+    }
     bool perform(Args a);
     void start();
     void closing(const Args &a);
@@ -199,7 +203,7 @@ bool Play::perform(Args a) {
         {"folder", [&] { EXPECT_TRUE(makeDirs(arg(1))); }},
         {"readonly", [&] { SetFileAttributesA(arg(1).c_str(), FILE_ATTRIBUTE_READONLY); }},
         {"hold",
-         [&] { held.push_back(CreateFileA(arg(1).c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0)); }},
+         [&] { holds.push_back(arg(1) + (a.size() > 2 ? "|" + arg(2) : "")); }}, // sharing nothing, or delete
         {"path",
          [&] { // PATH, its pieces joined by ";"
              for (size_t i = 1; i < a.size(); ++i)
@@ -328,6 +332,10 @@ void Play::start() {
     CopyFileA(hostPathFromEnv("OSTREL_TESTER_CLASS").c_str(), (startDir + "\\OstrelTester.class").c_str(),
               FALSE);
     before = takePicture();
+    for (const std::string &h : holds)
+        held.push_back(CreateFileA(h.substr(0, h.find('|')).c_str(), GENERIC_READ,
+                                   h.find('|') == std::string::npos ? 0 : FILE_SHARE_DELETE, 0, OPEN_EXISTING,
+                                   0, 0));
     broadcastsBefore = g_broadcasts;
     env.emplace_back("PATH", path);
     env.emplace_back("OSTREL_STANDIN_LOG", kLog);
@@ -366,6 +374,7 @@ void Play::finish() {
     if (!started)
         start();
     EXPECT_TRUE(closed) << "the scenario ends before the closing message";
+    release();
     const int running = run.endAll();
     EXPECT_TRUE(running == leftovers || leftovers < 0) << running << " VM processes still run at the end";
     Sleep(broadcasts < 0 ? 0 : 200);
