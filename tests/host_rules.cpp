@@ -47,19 +47,19 @@ std::string apply(const std::string &rule, const std::string &in) {
         return path;
     }
     if (rule == "same") // two paths split at "|"
-        return samePathIgnoringAsciiCase(in.substr(0, in.find('|')), in.substr(in.find('|') + 1), cp932)
-                   ? "yes"
-                   : "no";
+        return sameIgnoringAsciiCase(in.substr(0, in.find('|')), in.substr(in.find('|') + 1), cp932) ? "yes"
+                                                                                                     : "no";
     if (rule == "awt" || rule == "awt-twice")
         return rewriteAwtProperties(rule == "awt" ? in : rewriteAwtProperties(in));
     if (rule == "autoexec")
-        return rewriteAutoexec(in, "C:\\T");
-    if (rule == "disk") { // bytes on disk: text|end marker, and whether the bytes come back whole
-        const TextFileContent content = decodeTextFile(in);
+        return rewriteAutoexec(in, "C:\\T", cp932);
+    if (rule == "disk" ||
+        rule == "batch") { // bytes on disk: text|end marker, and whether they come back whole
+        const TextFileContent content = decodeTextFile(in, rule == "batch");
         return content.text + "|" + content.endMarker + (encodeTextFile(content) == in ? "" : "|changed");
     }
     if (rule == "classpath")
-        return extendedClasspath(in, "C:\\T");
+        return extendedClasspath(in, "C:\\T", cp932);
     if (rule == "registry-text")
         return registryStringText(in);
     std::vector<std::string> failed; // "failures": that many failed destinations f1, f2...
@@ -113,11 +113,16 @@ TEST(Rules, Table) {
         {"autoexec", "set CLASSPATH=a", "set CLASSPATH=a" + J + "\n"},
         {"autoexec", "@echo off", "@echo off\n" + ADDED},
         {"autoexec", "set CLASSPATH=a \r\n", "set CLASSPATH=a \r" + J + "\n"},
+        {"autoexec", ADDED, ADDED}, {"autoexec", "SET CLASSPATH=c:\\t\\OSTREL.JAR;x\n", "SET CLASSPATH=c:\\t\\OSTREL.JAR;x;C:\\T\\tamrix.jar\n"},
+        {"autoexec", "set CLASSPATH=C:\\T\\tamrix.jarx;C:\\T\\ostrel\n", "set CLASSPATH=C:\\T\\tamrix.jarx;C:\\T\\ostrel" + J + "\n"},
         {"disk", "a\r\nb\r\n\r\nc", "a\nb\n\nc|"}, {"disk", "a\rb\r\r\nc\r\n", "a\rb\r\nc\n|"},
         {"disk", "a\r\n\x1a\x1a", "a\n|\x1a\x1a"}, {"disk", "a\x1a\r\nb", "a\x1a\nb|"},
         {"disk", "a\nb", "a\nb||changed"}, // a bare line feed is written back as CR LF
+        {"batch", "a\r\n\x1a\r\nb\x1a", "a\n|\x1a\r\nb\x1a"}, {"batch", "a\r\nb", "a\nb|"},
         {"classpath", "", "C:\\T\\tamrix.jar;C:\\T\\ostrel.jar"},
         {"classpath", "%X%;.", "%X%;.;C:\\T\\tamrix.jar;C:\\T\\ostrel.jar"},
+        {"classpath", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar"},
+        {"classpath", "C:\\T\\ostrel.jar;", "C:\\T\\ostrel.jar;;C:\\T\\tamrix.jar"},
         {"registry-text", std::string("a;b\0junk", 8), "a;b"},
         {"registry-text", "unterminated", "unterminated"},
         {"failures", "10", listed}, {"failures", "12", listed + "\nand 2 more"}};

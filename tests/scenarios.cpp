@@ -49,8 +49,16 @@ std::string lower(std::string s) {
     return s;
 }
 
-// Words, or "quoted texts" that may hold blanks, in which ^n is CR LF, ^hh the byte hh, and {eq} and {at}
-// the bridge's awt.properties lines.
+// A folder under C:\t whose path has exactly n characters, in components of at most 60.
+std::string longFolder(size_t n) {
+    std::string path = "c:\\t";
+    for (size_t left; (left = n - path.size() - 1) < n;)
+        path += "\\" + std::string(left <= 60 ? left : std::min<size_t>(60, left - 2), 'x');
+    return path;
+}
+
+// Words, or "quoted texts" that may hold blanks, in which ^n is CR LF, ^hh the byte hh, {eq} and {at} the
+// bridge's awt.properties lines, and {long:N} the folder of N characters.
 Args words(const std::string &line) {
     Args args;
     for (size_t i = 0, end; (i = line.find_first_not_of(" \r", i)) != std::string::npos; i = end + 1) {
@@ -64,6 +72,8 @@ Args words(const std::string &line) {
                 args.back() += static_cast<char>(std::stoi(line.substr(k + 1, 2), nullptr, 16)), k += 2;
             else if (line.compare(k, 4, "{eq}") == 0 || line.compare(k, 4, "{at}") == 0)
                 args.back() += line[k + 1] == 'e' ? kQueueLine : kAssistLine, k += 3;
+            else if (line.compare(k, 6, "{long:") == 0)
+                args.back() += longFolder(std::stoul(line.substr(k + 6))), k = line.find('}', k);
             else
                 args.back() += line[k];
     }
@@ -128,6 +138,9 @@ void cleanMachine() {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version");
 }
 
+// The allocations that the last run of the test build made, when it said (see test_build.cpp).
+long g_allocations = 0;
+
 // Environment-change broadcasts, counted by a window of this process on a thread of its own.
 LONG g_broadcasts = 0;
 LRESULT CALLBACK countBroadcasts(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -151,9 +164,11 @@ DWORD WINAPI listenForBroadcasts(void *) {
 struct Play {
     std::mt19937 random;
     InstallerRun run;
-    bool started = false, closed = false, payload = true;
+    bool started = false, closed = false, payload = true, readOnlyPayload = false, either = false;
+    std::string installer = "OSTREL_INSTALLER";
+    int runNumber = 1, runs = 1;
     HWND dialog = nullptr;
-    std::string startDir = "C:\\t\\setup", path, args;
+    std::string startDir = "C:\\t\\setup", path, args, vmsOnPath; // PATH unless the scenario gives it
     std::vector<std::pair<std::string, std::string>> env;
     Args holds; // files another program keeps open for the run: "path", or "path delete"
     std::vector<HANDLE> held;
@@ -170,6 +185,11 @@ struct Play {
     bool perform(Args a);
     void start();
     void closing(const Args &a);
+    void expectDlls() {
+        for (const char *dll : {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
+            expected[lower(kSys + "\\" + dll)] = std::string("payload:") + dll;
+    }
+    HWND awaitDialog(const std::string &caption);
     void finish();
 };
 
@@ -194,6 +214,8 @@ bool Play::perform(Args a) {
              if (config[0].find('=') == std::string::npos) // one answer for both launchers
                  config = {"*=" + config[0]}, names = {"java.exe", "javaw.exe"};
              EXPECT_TRUE(placeStandin(arg(1) + "\\bin", names, config));
+             if (lower(arg(1)).compare(0, 5, "c:\\t\\") == 0)
+                 vmsOnPath += (vmsOnPath.empty() ? "" : ";") + arg(1) + "\\bin";
              for (size_t i = 3, eq; i < a.size(); ++i)
                  (eq = a[i].find('=')) == std::string::npos
                      ? makeDirs(a[1] + "\\" + a[i])
@@ -220,6 +242,16 @@ bool Play::perform(Args a) {
         {"env", [&] { env.emplace_back(arg(1), arg(2)); }},
         {"start-in", [&] { startDir = arg(1); }},
         {"no-payload", [&] { payload = false; }},
+        {"readonly-payload", [&] { readOnlyPayload = true; }},        // as from a CD
+        {"test-build", [&] { installer = "OSTREL_INSTALLER_TEST"; }}, // see test_build.cpp
+        {"fail-allocation",
+         [&] { // run 1 counts the allocations; each later one fails one, spread over all
+             const long total = g_allocations;
+             const long k = runNumber < 2 ? 0 : 1 + (runNumber - 2L) * (total - 1) / std::max(1, runs - 2);
+             printf("  the allocation numbered %ld of %ld fails\n", k, total);
+             env.emplace_back("OSTREL_FAIL_ALLOCATION", std::to_string(k));
+             env.emplace_back("OSTREL_ALLOCATIONS", "C:\\allocations.txt");
+         }},
         {"args", [&] { args = arg(1); }},
     };
     const std::map<std::string, std::function<void()>> afterwards = {
@@ -236,17 +268,14 @@ bool Play::perform(Args a) {
              expect(arg(1) + "\\tamrix.jar", "payload:tamrix-1_1.jar");
              expect(arg(1) + "\\ostrel.jar", "payload:ostrel.jar");
          }},
-        {"dlls",
-         [&] {
-             for (const char *dll : {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
-                 expect(kSys + "\\" + dll, std::string("payload:") + dll);
-         }},
+        {"dlls", [&] { expectDlls(); }}, // implied by a closing message of success
         {"classpath",
          [&] { expected["classpath"] = std::to_string(kTypes.at(arg(1))) + ":" + arg(2) + '\0'; }},
         {"started", [&] { std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower); }},
         {"leftovers", [&] { leftovers = arg(1) == "any" ? -1 : std::stoi(arg(1)); }}, // VMs still running
         {"broadcasts", [&] { broadcasts = std::stoi(arg(1)); }},
         {"linger", [&] { linger = std::stoul(arg(1)); }}, // the closing message waits: late VM starts show
+        {"either", [&] { either = true; }}, // each named thing may also be as before: written whole or not
     };
     const std::map<std::string, std::function<void()>> user = {
         {"items", [&] { EXPECT_EQ(listItems(dialog, list()), Args(a.begin() + 1, a.end())); }},
@@ -261,6 +290,7 @@ bool Play::perform(Args a) {
          }},
         {"press",
          [&] { ASSERT_TRUE(clickButton(dialog, kButtons.at(arg(1)))) << "cannot press " << arg(1); }},
+        {"press-if", [&] { clickButton(dialog, kButtons.at(arg(1))); }},
         {"enabled", [&] { EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kButtons.at(arg(1))))) << arg(1); }},
         {"disabled",
          [&] { EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kButtons.at(arg(1))))) << arg(1); }},
@@ -272,9 +302,11 @@ bool Play::perform(Args a) {
              EXPECT_TRUE(IsWindowVisible(dialog)) << "Escape closed the dialog";
          }},
         {"keys",
-         [&] { // keys <tab|space|enter>...
+         [&] { // keys <tab|space|down|enter>...
+             const std::map<std::string, UINT> keys = {
+                 {"tab", VK_TAB}, {"space", VK_SPACE}, {"down", VK_DOWN}};
              for (size_t i = 1; i < a.size(); ++i, Sleep(60))
-                 typeKey(dialog, a[i] == "tab" ? VK_TAB : a[i] == "space" ? VK_SPACE : VK_RETURN);
+                 typeKey(dialog, keys.count(a[i]) ? keys.at(a[i]) : VK_RETURN);
          }},
         {"status",
          [&] { // the progress dialog shows this text, in time
@@ -301,18 +333,25 @@ bool Play::perform(Args a) {
              printf("bench: the search took %lu ms\n", GetTickCount() - lastAction);
          }},
         {"closing", [&] { closing(a); }},
+        {"again",
+         [&] { // the installer once more, on the machine as the last run left it
+             EXPECT_TRUE(run.start(hostPathFromEnv(installer.c_str()), startDir, env, args));
+             closed = false;
+         }},
     };
     if (machine.count(c) && !started) {
         machine.at(c)();
     } else if (afterwards.count(c)) {
         afterwards.at(c)();
-    } else if (user.count(c) && !closed) {
+    } else if (user.count(c) && (!closed || c == "again")) {
         if (!started)
             start();
         if (a.size() > 1 && kDialogs.count(a[1])) { // the dialog to wait for first
-            dialog = run.waitDialog(kDialogs.at(a[1]).c_str());
+            dialog = awaitDialog(kDialogs.at(a[1]));
             a.erase(a.begin() + 1);
         }
+        if (c == "press-if" && !dialog)
+            return true;
         EXPECT_TRUE(dialog || c == "closing" || c == "cancel-random" || c == "wait") << "no dialog for " << c;
         user.at(c)();
         lastAction = GetTickCount();
@@ -322,13 +361,24 @@ bool Play::perform(Args a) {
     return !::testing::Test::HasFailure();
 }
 
+// The dialog with this caption once it shows; null when the closing message comes first (so that
+// "press-if <dialog> <button>" can give up), or after 15 s.
+HWND Play::awaitDialog(const std::string &caption) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 15000; Sleep(20))
+        for (const auto &d : processDialogs(run.pi.dwProcessId))
+            if (d.second == caption || GetDlgItem(d.first, 0xFFFF))
+                return d.second == caption ? d.first : nullptr;
+    return nullptr;
+}
+
 void Play::start() {
     started = true;
     makeDirs(startDir);
     for (const char *name : {"accessibility.properties", "tamrix-1_1.jar", "tamrix-1_2.jar", "tamrix-1_4.jar",
                              "ostrel.jar", "JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
-        if (payload)
-            writeFile(startDir + "\\installerFiles\\" + name, std::string("payload:") + name);
+        if (payload && writeFile(startDir + "\\installerFiles\\" + name, std::string("payload:") + name) &&
+            readOnlyPayload)
+            SetFileAttributesA((startDir + "\\installerFiles\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
     CopyFileA(hostPathFromEnv("OSTREL_TESTER_CLASS").c_str(), (startDir + "\\OstrelTester.class").c_str(),
               FALSE);
     before = takePicture();
@@ -337,31 +387,33 @@ void Play::start() {
                                    h.find('|') == std::string::npos ? 0 : FILE_SHARE_DELETE, 0, OPEN_EXISTING,
                                    0, 0));
     broadcastsBefore = g_broadcasts;
-    env.emplace_back("PATH", path);
+    env.emplace_back("PATH", path.empty() ? vmsOnPath : path);
     env.emplace_back("OSTREL_STANDIN_LOG", kLog);
     lastAction = GetTickCount();
-    EXPECT_TRUE(run.start(hostPathFromEnv("OSTREL_INSTALLER"), startDir, env, args)) << "no installer";
+    EXPECT_TRUE(run.start(hostPathFromEnv(installer.c_str()), startDir, env, args)) << "no installer";
 }
 
-// closing <kind> [line...]: the closing message, at once after a cancel; OK; then exit code 0.
+// closing <kind> [line...]: the closing message, at once after a cancel; OK; then exit code 0. "any" takes
+// whichever it is, and of an incomplete installation only its first sentence.
 void Play::closing(const Args &a) {
-    const Args &want = kClosings.at(a.at(1));
-    std::string text = want.size() > 1
-                           ? want[1]
-                           : "Installation of the Java Ostrel was not completed. These files could "
-                             "not be written:",
-                caption;
-    for (size_t i = 2; i < a.size(); ++i)
-        text += "\n" + a[i];
     HWND box = nullptr;
+    std::string caption, kind = a.at(1);
     for (const DWORD start = GetTickCount(); !box && GetTickCount() - start < 15000; Sleep(20))
         for (const auto &d : processDialogs(run.pi.dwProcessId))
             box = GetDlgItem(d.first, 0xFFFF) ? (caption = d.second, d.first) : box;
     ASSERT_TRUE(box) << "no closing message";
+    for (const auto &closing : kClosings)
+        kind = kind == "any" && closing.second[0] == caption ? closing.first : kind;
+    const Args &want = kClosings.at(kind);
+    std::string text = want.size() > 1 ? want[1] : "Installation of the Java Ostrel was not completed.";
+    for (size_t i = 2; i < a.size(); ++i)
+        text += (i == 2 ? " These files could not be written:\n" : "\n") + a[i];
     const DWORD took = GetTickCount() - lastAction;
-    EXPECT_TRUE(a[1] != "canceled" || took < 3000) << "the cancellation took " << took << " ms";
+    EXPECT_TRUE(kind != "canceled" || took < 3000) << "the cancellation took " << took << " ms";
     EXPECT_EQ(caption, want[0]);
-    EXPECT_EQ(controlText(box, 0xFFFF), text);
+    if (kind == "done" || kind == "done-restart")
+        expectDlls();
+    EXPECT_EQ(controlText(box, 0xFFFF).substr(0, a[1] == "any" ? text.size() : std::string::npos), text);
     Sleep(linger);
     clickButton(box, IDOK);
     DWORD code = 1234;
@@ -373,6 +425,9 @@ void Play::closing(const Args &a) {
 void Play::finish() {
     if (!started)
         start();
+    std::string count;
+    if (runNumber == 1 && readFile("C:\\allocations.txt", count) && DeleteFileA("C:\\allocations.txt"))
+        g_allocations = std::stol(count);
     EXPECT_TRUE(closed) << "the scenario ends before the closing message";
     release();
     const int running = run.endAll();
@@ -386,7 +441,8 @@ void Play::finish() {
     for (const auto &k : keys) {
         const bool named = expected.count(k.first);
         const std::string was = before.count(k.first) ? before[k.first] : "<none>";
-        EXPECT_EQ(after.count(k.first) ? after[k.first] : "<none>", named ? expected[k.first] : was)
+        const std::string now = after.count(k.first) ? after[k.first] : "<none>";
+        EXPECT_EQ(now, named && !(either && now == was) ? expected[k.first] : was)
             << (named ? "" : "changed: ") << k.first;
     }
     // Every VM ran the tester from the start-up folder that holds it, without a CLASSPATH, by the launcher
@@ -417,18 +473,24 @@ TEST_P(Scenarios, Run) {
     const char *seedText = getenv("OSTREL_FAULT_SEED"), *only = getenv("OSTREL_FAULT_RUN");
     static const std::uint32_t seed = seedText ? std::strtoul(seedText, nullptr, 10) : std::random_device()();
     int runs = 1;
-    for (const auto &line : GetParam().second)
-        if (line.second[0] == "repeat")
-            runs = getenv("OSTREL_FAULT_RUNS") ? atoi(getenv("OSTREL_FAULT_RUNS"))
-                                               : std::stoi(line.second.at(1));
-    for (int n = 1; n <= runs && !HasFailure() && listener; ++n) {
-        if (runs > 1 && only && atoi(only) != n)
+    for (const auto &line : GetParam().second) {
+        if (line.second[0] != "repeat")
+            continue;
+        if (const char *wanted = getenv(line.second.back().c_str())) // repeat <runs> <variable naming runs>
+            runs = std::string(wanted) == "all" ? -1 : atoi(wanted);
+        else
+            runs = std::stoi(line.second.at(1));
+    }
+    for (int n = 1; (runs < 0 || n <= runs) && !HasFailure() && listener; ++n) {
+        runs = runs < 0 && n == 2 ? g_allocations + 1 : runs; // "all": a run for each allocation of run 1
+        if (runs > 1 && only && atoi(only) != n && n != 1)    // run 1 may measure what later runs need
             continue;
         if (runs > 1)
             printf("run %d of %d: OSTREL_FAULT_SEED=%u OSTREL_FAULT_RUN=%d replays it\n", n, runs, seed, n);
         cleanMachine();
         Play play;
         play.random.seed(seed + n);
+        play.runNumber = n, play.runs = runs;
         for (const auto &line : GetParam().second) {
             SCOPED_TRACE("scenarios.txt:" + std::to_string(line.first));
             if (line.second[0] != "repeat" && !play.perform(line.second))

@@ -1,6 +1,6 @@
 #include "discovery/drive_dialog.h"
 
-#include <cstdio>
+#include <new>
 
 #include "discovery/drive_search.h"
 #include "resource.h"
@@ -27,8 +27,7 @@ void listUsableDrives() {
 
 void fillDriveList(HWND dialog) {
     for (int k = 0; k < kDriveCount && g_listedDrives[k] != 0; ++k) {
-        char item[8];
-        std::snprintf(item, sizeof item, "[%c:]", driveLetter(g_listedDrives[k]));
+        const char item[] = {'[', driveLetter(g_listedDrives[k]), ':', ']', '\0'};
         SendDlgItemMessageA(dialog, IDC_DRIVE_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
 }
@@ -68,7 +67,12 @@ INT_PTR onDriveCommand(HWND dialog, int id) {
 INT_PTR CALLBACK driveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        listUsableDrives();
+        try {
+            listUsableDrives();
+        } catch (const std::bad_alloc &) {
+            EndDialog(dialog, 0); // out of memory: the run ends as after a cancel
+            return FALSE;
+        }
         fillDriveList(dialog);
         return FALSE;
     case WM_COMMAND:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "discovery/drive_dialog.h"
+#include "shell/ascii_text.h"
 #include "shell/handles.h"
 #include "shell/progress_dialogs.h"
 #include "shell/protocol.h"
@@ -15,16 +16,7 @@ namespace {
 // True when name is "java.exe" in any case. A name equal to it ignoring case is plain ASCII, so an
 // ASCII comparison is exact whatever the code page.
 bool isLauncherName(const char *name) {
-    static const char kLauncher[] = "java.exe";
-    for (int i = 0;; ++i) {
-        char c = name[i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != kLauncher[i])
-            return false;
-        if (c == '\0')
-            return true;
-    }
+    return sameIgnoringAsciiCase(name, "java.exe");
 }
 
 // A listed entry that the search enters: a directory whose name does not begin with "." (which also
@@ -52,24 +44,20 @@ struct Listing {
 
 // Lists a directory once, by the pattern "<prefix>*.*": a single pass both looks for "java.exe" and
 // collects the subdirectories, and the listing is closed before any of them is searched. False when the
-// directory cannot be listed (or memory ran out), which makes it count as empty.
+// directory cannot be listed, which makes it count as empty.
 bool listDirectory(const std::string &prefix, Listing &listing) {
     WIN32_FIND_DATAA entry;
     const UniqueFind find(FindFirstFileA((prefix + "*.*").c_str(), &entry));
     if (!find)
         return false;
-    try {
-        do {
-            if (isLauncherName(entry.cFileName)) {
-                listing.holdsLauncher = true; // its subdirectories are not searched: no need to read on
-                return true;
-            }
-            if (isSearchable(entry))
-                listing.subdirectories.emplace_back(entry.cFileName);
-        } while (FindNextFileA(find.get(), &entry));
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
+    do {
+        if (isLauncherName(entry.cFileName)) {
+            listing.holdsLauncher = true; // its subdirectories are not searched: no need to read on
+            return true;
+        }
+        if (isSearchable(entry))
+            listing.subdirectories.emplace_back(entry.cFileName);
+    } while (FindNextFileA(find.get(), &entry));
     return true;
 }
 
@@ -128,8 +116,7 @@ class ReportQueue final : public SearchReports {
 
     bool usable() const { return token_ != nullptr && notEmpty_ && notFull_; }
 
-    // The lister's side: waits while the queue is full; false once the worker has stopped taking, or
-    // when memory ran out (the search then ends with what it found so far).
+    // The lister's side: waits while the queue is full; false once the worker has stopped taking.
     bool report(UINT message, const std::string &dir) override {
         Locked locked(section_);
         while (reports_.size() >= kCapacity && !stopped_) {
@@ -139,19 +126,20 @@ class ReportQueue final : public SearchReports {
         }
         if (stopped_)
             return false;
-        try {
-            reports_.push_back(Report{message, dir});
-        } catch (const std::bad_alloc &) {
-            return false;
-        }
+        reports_.push_back(Report{message, dir});
         wake(takerWaiting_, notEmpty_);
         return true;
     }
-    // The walk is over.
-    void finish() {
+    // The walk is over, complete or not (memory ran out).
+    void finish(bool failed) {
         Locked locked(section_);
         finished_ = true;
+        failed_ = failed;
         wake(takerWaiting_, notEmpty_);
+    }
+    bool failed() {
+        Locked locked(section_);
+        return failed_;
     }
 
     // The worker's side: the next report; false when none is to come or the token says stop.
@@ -195,14 +183,19 @@ class ReportQueue final : public SearchReports {
     UniqueObject notEmpty_, notFull_; // auto-reset
     CRITICAL_SECTION section_;
     std::deque<Report> reports_;
-    bool finished_ = false, stopped_ = false;
+    bool finished_ = false, stopped_ = false, failed_ = false;
     bool takerWaiting_ = false, reporterWaiting_ = false;
 };
 
 unsigned __stdcall listerThread(void *queue) {
     auto &reports = *static_cast<ReportQueue *>(queue);
-    (void)searchChosenDrives(reports); // a stop is the worker's own decision: it knows why
-    reports.finish();
+    bool failed = false;
+    try {
+        (void)searchChosenDrives(reports); // a stop is the worker's own decision: it knows why
+    } catch (const std::bad_alloc &) {
+        failed = true; // a search that left out folders must not pass for a complete one
+    }
+    reports.finish(failed);
     return 0;
 }
 
@@ -230,6 +223,8 @@ bool searchDrives(HWND dialog, HANDLE token) {
     const bool finished = sendReports(queue, dialog, token);
     queue.stop();
     (void)WaitForSingleObject(lister.get(), INFINITE); // at most the listing under way: then it stops
+    if (queue.failed())
+        throw std::bad_alloc(); // the worker's thread ends the dialog as a cancel would
     return finished;
 }
 } // namespace

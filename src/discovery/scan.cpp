@@ -7,22 +7,11 @@
 
 #include "discovery/path_pieces.h"
 #include "discovery/registry_keys.h"
+#include "shell/ascii_text.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
 
 namespace {
-// Environment variable names compare with ASCII case ignored.
-bool sameName(const char *a, const char *b, std::string::size_type length) {
-    for (std::string::size_type i = 0; i < length; ++i) {
-        char x = a[i], y = b[i];
-        x = (x >= 'a' && x <= 'z') ? static_cast<char>(x - 'a' + 'A') : x;
-        y = (y >= 'a' && y <= 'z') ? static_cast<char>(y - 'a' + 'A') : y;
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 struct EnvironmentBlockFree {
     void operator()(char *block) const { FreeEnvironmentStringsA(block); }
 };
@@ -35,8 +24,9 @@ bool readEnvironment(const char *name, std::string &value) {
         return false;
     const std::string::size_type nameLength = std::strlen(name);
     for (const char *entry = block.get(); *entry != '\0'; entry += std::strlen(entry) + 1) {
+        // Environment variable names compare with ASCII case ignored.
         if (std::strlen(entry) > nameLength && entry[nameLength] == '=' &&
-            sameName(entry, name, nameLength)) {
+            startsWithIgnoringAsciiCase(entry, 0, name)) {
             value.assign(entry + nameLength + 1);
             return true;
         }

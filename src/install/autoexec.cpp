@@ -6,8 +6,9 @@
 
 #include "install/file_replace.h"
 #include "install/line_rewrite.h"
+#include "shell/code_page.h"
 
-int patchAutoexec(const char *root, const char *fileName, const char *target) {
+int patchAutoexec(const char *root, const char *fileName, const char *target, bool *changed) {
     if (root == nullptr || fileName == nullptr || target == nullptr)
         return 0;
     try {
@@ -20,10 +21,16 @@ int patchAutoexec(const char *root, const char *fileName, const char *target) {
         TextFileContent content;
         // Only a file that is not there counts as empty: one that cannot be read must not be replaced by
         // the added line alone.
-        if (readTextFile(path, content) == ReadResult::Failed)
+        const ReadResult read = readTextFile(path, content, true);
+        if (read == ReadResult::Failed)
             return 0;
-        content.text = rewriteAutoexec(content.text, target);
-        return replaceTextFile(path, content, dir + kTempFileName, dir + kOldFileName) ? 1 : 0;
+        const std::string text = rewriteAutoexec(content.text, target, ansiLeadByte);
+        const bool differs = read == ReadResult::Missing || text != content.text; // else it stays untouched
+        content.text = text;
+        const bool written = differs && replaceTextFile(path, content);
+        if (changed)
+            *changed = written;
+        return !differs || written ? 1 : 0;
     } catch (const std::bad_alloc &) {
         return 0; // the file is replaced only after everything was built and written
     }

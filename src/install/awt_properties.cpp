@@ -14,10 +14,10 @@ int patchAwtProperties(const char *directory, const char *fileName) {
         const std::string dir = directory;
         const std::string path = dir + fileName;
         TextFileContent content;
-        if (readTextFile(path, content) != ReadResult::Read)
+        if (readTextFile(path, content, false) != ReadResult::Read)
             return 0;
         content.text = rewriteAwtProperties(content.text);
-        return replaceTextFile(path, content, dir + "\\" + kTempFileName, dir + "\\" + kOldFileName) ? 1 : 0;
+        return replaceTextFile(path, content) ? 1 : 0;
     } catch (const std::bad_alloc &) {
         return 0; // the file is replaced only after everything was built and written
     }

@@ -2,14 +2,43 @@
 
 namespace {
 constexpr std::size_t kListedFailures = 10;
+
+// A number in decimal digits: std::to_string would bring a whole printf into the program.
+std::string decimal(std::size_t n) {
+    std::string digits;
+    do
+        digits.insert(digits.begin(), static_cast<char>('0' + n % 10));
+    while ((n /= 10) != 0);
+    return digits;
+}
+} // namespace
+
+std::vector<std::string> bridgeJars(const std::string &target) {
+    return {target + "\\tamrix.jar", target + "\\ostrel.jar"};
 }
 
-std::string classpathAddition(const std::string &target) {
-    return target + "\\tamrix.jar;" + target + "\\ostrel.jar";
+std::vector<std::string> missingJars(const std::string &value, const std::string &target,
+                                     LeadBytePredicate isLeadByte) {
+    std::vector<std::string> missing;
+    for (const std::string &jar : bridgeJars(target)) {
+        bool present = false;
+        for (std::string::size_type begin = 0, end = 0; end != std::string::npos && !present;
+             begin = end + 1) {
+            end = value.find(';', begin);
+            present = sameIgnoringAsciiCase(value.substr(begin, end - begin), jar, isLeadByte);
+        }
+        if (!present)
+            missing.push_back(jar);
+    }
+    return missing;
 }
 
-std::string extendedClasspath(const std::string &oldText, const std::string &target) {
-    return oldText + (oldText.empty() ? "" : ";") + classpathAddition(target);
+std::string extendedClasspath(const std::string &oldText, const std::string &target,
+                              LeadBytePredicate isLeadByte) {
+    std::string text = oldText;
+    for (const std::string &jar : missingJars(oldText, target, isLeadByte))
+        text += (text.empty() ? "" : ";") + jar;
+    return text;
 }
 
 std::string registryStringText(const std::string &data) {
@@ -21,6 +50,6 @@ std::string incompleteInstallationText(const std::vector<std::string> &failedDes
     for (std::size_t i = 0; i < failedDestinations.size() && i < kListedFailures; ++i)
         text += "\n" + failedDestinations[i];
     if (failedDestinations.size() > kListedFailures)
-        text += "\nand " + std::to_string(failedDestinations.size() - kListedFailures) + " more";
+        text += "\nand " + decimal(failedDestinations.size() - kListedFailures) + " more";
     return text;
 }

@@ -4,11 +4,21 @@
 #include <string>
 #include <vector>
 
-// The two jars that the 1.1 VMs load from the 1.1 target, as they enter CLASSPATH.
-std::string classpathAddition(const std::string &target);
+#include "shell/ascii_text.h"
 
-// The value's old text, then ";" only when that text is not empty, then the addition.
-std::string extendedClasspath(const std::string &oldText, const std::string &target);
+// The two jars that the 1.1 VMs load from the 1.1 target (a directory without a trailing backslash), as
+// they enter CLASSPATH: tamrix.jar, then ostrel.jar.
+std::vector<std::string> bridgeJars(const std::string &target);
+
+// The bridge's jars that a CLASSPATH value does not hold yet, in their order. The value is split at ";"
+// and its entries compared whole, ASCII case ignored (isLeadByte as in shell/ascii_text.h).
+std::vector<std::string> missingJars(const std::string &value, const std::string &target,
+                                     LeadBytePredicate isLeadByte);
+
+// The value's old text followed by each missing jar, each after a ";" unless the text is still empty. A
+// value that holds both jars comes back as it was.
+std::string extendedClasspath(const std::string &oldText, const std::string &target,
+                              LeadBytePredicate isLeadByte);
 
 // The text of a registry string value's data: up to its first NUL, or all of it when the data carries
 // no terminating NUL.

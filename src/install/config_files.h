@@ -9,6 +9,7 @@
 int patchAwtProperties(const char *directory, const char *fileName);
 
 // Adds the bridge's jars in `target` (no trailing backslash) to CLASSPATH in root + fileName (the root of
-// the system drive with its backslash), creating the file when there is none. 1 when the file was
-// rewritten or created; 0 otherwise, and then it is unchanged and nothing is left beside it.
-int patchAutoexec(const char *root, const char *fileName, const char *target);
+// the system drive with its backslash), creating the file when there is none. 1 when the file now holds
+// them: rewritten, created, or left untouched since it held them already (*changed tells which); 0
+// otherwise, and then it is unchanged and nothing is left beside it.
+int patchAutoexec(const char *root, const char *fileName, const char *target, bool *changed = nullptr);

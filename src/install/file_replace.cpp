@@ -8,61 +8,81 @@
 #include "shell/handles.h"
 
 namespace {
-// The temporary file while it is written. It owns its handle so that the close can be checked, and it
-// removes the file on every way out unless the file was put in place.
+// The new version of a file while it is made beside the file. It removes itself on every way out unless
+// it was put in place.
 class TempFile {
   public:
-    explicit TempFile(std::string path) : path_(std::move(path)) {}
+    explicit TempFile(const std::string &destination) : path_(temporaryBeside(destination)) {
+        // A stale copy left by an earlier run is overwritten, whatever attributes it was given.
+        (void)SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
     TempFile(const TempFile &) = delete;
     TempFile &operator=(const TempFile &) = delete;
     ~TempFile() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-        if (created_ && !placed_)
-            (void)DeleteFileA(path_.c_str()); // nothing better to do when even that fails
+        if (!placed_)
+            (void)SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL), (void)DeleteFileA(path_.c_str());
     }
 
-    bool create() {
-        // A stale copy left by an earlier run is overwritten, whatever attributes it was given.
-        (void)SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        handle_ = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-        created_ = handle_ != INVALID_HANDLE_VALUE;
-        return created_;
-    }
+    const std::string &path() const { return path_; }
 
+    // Writes the bytes; every write, the flush and the close are checked, so that a file put in place is
+    // complete on disk.
     bool write(const std::string &bytes) {
-        std::string::size_type done = 0;
-        while (done < bytes.size()) {
+        UniqueFile file(CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        for (std::string::size_type done = 0; file && done < bytes.size();) {
             // A short write is not a failure by itself: the next call says whether the disk is full.
             const DWORD chunk =
                 static_cast<DWORD>(std::min<std::string::size_type>(bytes.size() - done, 1u << 20));
             DWORD written = 0;
-            if (!WriteFile(handle_, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
                 return false;
             done += written;
         }
-        return true;
+        return file && FlushFileBuffers(file.get()) && CloseHandle(file.release());
     }
 
-    // Flushed before the close, so that a file put in place is complete on disk.
-    bool finish() {
-        const bool flushed = FlushFileBuffers(handle_) != FALSE;
-        const bool closed = CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE;
-        return flushed && closed;
+    // Copies source; the copy is never read-only, though a source on a CD is.
+    bool copyOf(const std::string &source) {
+        const DWORD attributes = CopyFileA(source.c_str(), path_.c_str(), FALSE)
+                                     ? GetFileAttributesA(path_.c_str())
+                                     : INVALID_FILE_ATTRIBUTES;
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               SetFileAttributesA(path_.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
 
-    void placed() { placed_ = true; }
+    // Puts the new version in place of the destination; false when that failed.
+    bool place(const std::string &destination) {
+        placed_ = replaceFile(destination, path_, setAsideBeside(destination), runningFamily());
+        return placed_;
+    }
 
   private:
     std::string path_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-    bool created_ = false;
     bool placed_ = false;
 };
+
+// The name of the file at path with its first character replaced by mark, and its last too when twice.
+std::string marked(const std::string &path, bool twice) {
+    std::string name = path;
+    const std::string::size_type start = path.find_last_of('\\') + 1;
+    if (start < name.size())
+        name[start] = '~';
+    if (twice && start + 1 < name.size())
+        name.back() = '~';
+    return name;
+}
 } // namespace
 
-ReadResult readTextFile(const std::string &path, TextFileContent &content) {
+std::string temporaryBeside(const std::string &path) {
+    return marked(path, false);
+}
+
+std::string setAsideBeside(const std::string &path) {
+    return marked(path, true);
+}
+
+ReadResult readTextFile(const std::string &path, TextFileContent &content, bool endsAtFirstCtrlZ) {
     const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -82,7 +102,7 @@ ReadResult readTextFile(const std::string &path, TextFileContent &content) {
         if (got == 0)
             break;
     }
-    content = decodeTextFile(bytes);
+    content = decodeTextFile(bytes, endsAtFirstCtrlZ);
     return ReadResult::Read;
 }
 
@@ -122,14 +142,12 @@ bool replaceFile(const std::string &path, const std::string &newPath, const std:
     return true;
 }
 
-bool replaceTextFile(const std::string &path, const TextFileContent &content, const std::string &tempPath,
-                     const std::string &oldPath) {
-    const std::string bytes = encodeTextFile(content);
-    TempFile temp(tempPath);
-    if (!temp.create() || !temp.write(bytes) || !temp.finish())
-        return false;
-    if (!replaceFile(path, tempPath, oldPath, runningFamily()))
-        return false;
-    temp.placed();
-    return true;
+bool replaceTextFile(const std::string &path, const TextFileContent &content) {
+    TempFile temp(path);
+    return temp.write(encodeTextFile(content)) && temp.place(path);
+}
+
+bool copyWhole(const std::string &source, const std::string &destination) {
+    TempFile temp(destination);
+    return temp.copyOf(source) && temp.place(destination);
 }

@@ -6,26 +6,31 @@
 
 #include "install/line_rewrite.h"
 
-// The fixed names that the editors use beside the file they change.
-constexpr const char *kTempFileName = "___OstrelTempFile___";
-constexpr const char *kOldFileName = "___OstrelOldFile___"; // the original, moved aside on the 9x family
+// Where the new version of a file is made before it takes the file's place, and where the file itself is
+// set aside meanwhile on the 9x family: beside it, under names no longer than its own ("~strel.jar" and
+// "~strel.ja~" for ostrel.jar), so that they fit wherever the file fits.
+std::string temporaryBeside(const std::string &path);
+std::string setAsideBeside(const std::string &path);
 
 enum class ReadResult { Read, Missing, Failed };
 
-// The whole file, decoded as text. Missing when neither the file nor its directory exists; Failed when it
-// exists but cannot be read (then nothing may be written in its place).
-ReadResult readTextFile(const std::string &path, TextFileContent &content);
+// The whole file, decoded as text (see decodeTextFile). Missing when neither the file nor its directory
+// exists; Failed when it exists but cannot be read (then nothing may be written in its place).
+ReadResult readTextFile(const std::string &path, TextFileContent &content, bool endsAtFirstCtrlZ);
 
 enum class PlatformFamily { Nt, Win9x };
 
 // The family of the running system, as GetVersionExA tells it.
 PlatformFamily runningFamily();
 
-// Writes `content` into `tempPath` (created or emptied; every write, the flush and the close checked) and
-// then puts it in place of `path` in the way of the running family. False when anything failed: then
-// `path` is as it was and neither `tempPath` nor `oldPath` is left behind.
-bool replaceTextFile(const std::string &path, const TextFileContent &content, const std::string &tempPath,
-                     const std::string &oldPath);
+// Writes `content` into temporaryBeside(path) (every write, the flush and the close checked) and then puts
+// it in place of `path` in the way of the running family. False when anything failed: then `path` is as it
+// was and nothing is left beside it.
+bool replaceTextFile(const std::string &path, const TextFileContent &content);
+
+// Copies `source` over `destination` the same way: the destination is replaced only by a complete copy,
+// which is never read-only even when the source is (a CD). A read-only destination is left alone.
+bool copyWhole(const std::string &source, const std::string &destination);
 
 // Puts the complete file `newPath` in place of `path`, which may be absent. A read-only `path` is not
 // replaced. On the NT family one rename replaces it. The 9x family has no rename that replaces a file, so

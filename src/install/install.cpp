@@ -6,6 +6,7 @@
 #include "install/classpath_text.h"
 #include "install/config_files.h"
 #include "install/file_replace.h"
+#include "shell/code_page.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
 
@@ -49,29 +50,9 @@ bool usable(const VmEntry &vm, VmKind kind) {
     return kind == VmKind::Java11 || !vm.libDir.empty();
 }
 
-// A read-only file at a destination is the owner's word that it must not change; Windows refuses to copy
-// over it, and so does the installer everywhere.
-bool readOnly(const std::string &path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-}
-
 // A path the platform cannot take whole is never cut short: the step that needs it fails instead.
 bool fitsPlatform(const std::string &path) {
     return path.size() < MAX_PATH;
-}
-
-// Copies source to destination through temp: the destination is replaced only by a complete copy.
-// Neither temp nor old is left behind.
-bool copyWhole(const std::string &source, const std::string &destination, const std::string &temp,
-               const std::string &old) {
-    (void)SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL); // a stale copy from an earlier run
-    if (CopyFileA(source.c_str(), temp.c_str(), FALSE) &&
-        replaceFile(destination, temp, old, runningFamily()))
-        return true;
-    (void)SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL); // it has the source's attributes
-    (void)DeleteFileA(temp.c_str()); // nothing better to do when even that fails
-    return false;
 }
 
 std::string systemDirectory() {
@@ -90,19 +71,16 @@ std::string systemDirectory() {
 
 class InstallSteps {
   public:
-    InstallSteps(const std::string &sourceDir, std::vector<std::string> &failures)
-        : payload_(sourceDir + kPayloadDir), failures_(failures) {}
+    InstallSteps(const std::string &sourceDir, std::vector<std::string> &failures, bool &changed)
+        : payload_(sourceDir + kPayloadDir), failures_(failures), changed_(changed) {}
 
-    // Copies one payload file over whatever is at the destination. The copy goes into a temporary file
-    // beside it first: a copy that fails half-way (a full disk) would leave a destination cut short, and
-    // the user's file in it lost.
+    // Copies one payload file over whatever is at the destination, whole: a copy that failed half-way (a
+    // full disk) would leave a destination cut short, and the user's file in it lost.
     void copy(const char *sourceName, const std::string &destination) {
         const std::string source = payload_ + sourceName;
-        const std::string dir = destination.substr(0, destination.find_last_of('\\'));
-        const std::string temp = dir + "\\" + kTempFileName;
-        const std::string old = dir + "\\" + kOldFileName;
-        if (!fitsPlatform(source) || !fitsPlatform(destination) || !fitsPlatform(temp) ||
-            !fitsPlatform(old) || readOnly(destination) || !copyWhole(source, destination, temp, old))
+        if (fitsPlatform(source) && fitsPlatform(destination) && copyWhole(source, destination))
+            changed_ = true;
+        else
             failures_.push_back(destination);
     }
 
@@ -114,7 +92,9 @@ class InstallSteps {
 
     void patchAwt(const VmEntry &vm) {
         const std::string dir = vm.homeDir + vm.extDir;
-        if (!patchAwtProperties(dir.c_str(), kAwtProperties))
+        if (patchAwtProperties(dir.c_str(), kAwtProperties))
+            changed_ = true;
+        else
             failures_.push_back(dir + kAwtProperties);
     }
 
@@ -123,6 +103,7 @@ class InstallSteps {
   private:
     std::string payload_;
     std::vector<std::string> &failures_;
+    bool &changed_;
 };
 
 // Tells running programs that the system environment changed, so that programs they start see the new
@@ -165,7 +146,10 @@ bool extendRegistryClasspath(const std::string &target) {
         return false;
     }
 
-    const std::string text = extendedClasspath(registryStringText(data), target);
+    const std::string oldText = registryStringText(data);
+    const std::string text = extendedClasspath(oldText, target, ansiLeadByte);
+    if (text == oldText)
+        return true; // both jars are there already (a second run): nothing to write, nothing to announce
     if (RegSetValueExA(key.get(), kClasspathValue, 0, type, reinterpret_cast<const BYTE *>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
         return false;
@@ -178,7 +162,8 @@ bool extendRegistryClasspath(const std::string &target) {
 int Installer::install() {
     failedDestinations.clear();
     autoexecChanged = false;
-    InstallSteps steps(sourceDir, failedDestinations);
+    machineChanged = false;
+    InstallSteps steps(sourceDir, failedDestinations, machineChanged);
     std::string target11; // homeDir + extDir of the first selected 1.1 VM
     bool any11 = false;
 
@@ -214,13 +199,15 @@ int Installer::install() {
     if (runningFamily() == PlatformFamily::Nt) {
         if (!extendRegistryClasspath(target11))
             steps.fail(kClasspathName);
+        else
+            machineChanged = true;
     } else {
         // The root of the system drive: its letter, colon and backslash.
         const std::string root = systemDirectory().substr(0, 3);
-        autoexecChanged = patchAutoexec(root.c_str(), kAutoexec, target11.c_str()) != 0;
-        if (!autoexecChanged)
+        if (!patchAutoexec(root.c_str(), kAutoexec, target11.c_str(), &autoexecChanged))
             steps.fail(root + kAutoexec);
-        result = 1;
+        machineChanged = machineChanged || autoexecChanged;
+        result = autoexecChanged ? 1 : 0; // a restart only for a changed autoexec.bat
     }
     steps.copy(kTamrix11, target11 + kTamrixJar);
     steps.copy(kOstrelJar, target11 + kOstrelJar);

@@ -1,6 +1,9 @@
 #include "install/line_rewrite.h"
 
+#include <algorithm>
 #include <cstddef>
+
+#include "install/classpath_text.h"
 
 namespace {
 const char kEventQueuePrefix[] = "AWT.EventQueueClass";
@@ -9,20 +12,6 @@ const char kEventQueueLine[] = "AWT.EventQueueClass=com.zel.java.accessibility.u
 const char kAssistiveLine[] = "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\n";
 const char kClasspathPrefix[] = "set CLASSPATH=";
 const char kCtrlZ = '\x1a';
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// True when `text` at `pos` begins with `prefix`, ASCII letters compared without case. Bytes of other
-// scripts never equal an ASCII letter, so double-byte text cannot match by accident.
-bool startsWithNoCase(const std::string &text, std::size_t pos, const char *prefix) {
-    for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
-        if (pos + i >= text.size() || asciiLower(text[pos + i]) != asciiLower(prefix[i]))
-            return false;
-    }
-    return true;
-}
 
 // Calls visit(begin, end) for each line; end is just past its '\n', or the end of the text for a last
 // line without one.
@@ -49,10 +38,10 @@ std::string rewriteAwtProperties(const std::string &text) {
     bool sawEventQueue = false;
     bool sawAssistive = false;
     forEachLine(text, [&](std::size_t begin, std::size_t end) {
-        if (startsWithNoCase(text, begin, kEventQueuePrefix)) {
+        if (startsWithIgnoringAsciiCase(text, begin, kEventQueuePrefix)) {
             out += kEventQueueLine;
             sawEventQueue = true;
-        } else if (startsWithNoCase(text, begin, kAssistivePrefix)) {
+        } else if (startsWithIgnoringAsciiCase(text, begin, kAssistivePrefix)) {
             out += kAssistiveLine;
             sawAssistive = true;
         } else {
@@ -68,16 +57,19 @@ std::string rewriteAwtProperties(const std::string &text) {
     return out;
 }
 
-std::string rewriteAutoexec(const std::string &text, const std::string &target) {
-    const std::string jars = ";" + target + "\\tamrix.jar;" + target + "\\ostrel.jar";
+std::string rewriteAutoexec(const std::string &text, const std::string &target,
+                            LeadBytePredicate isLeadByte) {
     std::string out;
-    out.reserve(text.size() + 2 * jars.size());
+    out.reserve(text.size() + 4 * target.size() + 64);
     bool sawClasspath = false;
     forEachLine(text, [&](std::size_t begin, std::size_t end) {
-        if (startsWithNoCase(text, begin, kClasspathPrefix)) {
+        if (startsWithIgnoringAsciiCase(text, begin, kClasspathPrefix)) {
             const std::size_t bodyEnd = text[end - 1] == '\n' ? end - 1 : end;
+            const std::size_t valueBegin = begin + sizeof kClasspathPrefix - 1;
             out.append(text, begin, bodyEnd - begin);
-            out += jars;
+            for (const std::string &jar :
+                 missingJars(text.substr(valueBegin, bodyEnd - valueBegin), target, isLeadByte))
+                out += ";" + jar;
             out += '\n';
             sawClasspath = true;
         } else {
@@ -86,14 +78,17 @@ std::string rewriteAutoexec(const std::string &text, const std::string &target) 
     });
     if (!sawClasspath) {
         endLastLine(out);
-        out += "set CLASSPATH=." + jars + ";" + target + "\\classes.zip\n";
+        out += "set CLASSPATH=.";
+        for (const std::string &jar : bridgeJars(target))
+            out += ";" + jar;
+        out += ";" + target + "\\classes.zip\n";
     }
     return out;
 }
 
-TextFileContent decodeTextFile(const std::string &bytes) {
-    std::size_t textEnd = bytes.size();
-    while (textEnd > 0 && bytes[textEnd - 1] == kCtrlZ)
+TextFileContent decodeTextFile(const std::string &bytes, bool endsAtFirstCtrlZ) {
+    std::size_t textEnd = endsAtFirstCtrlZ ? std::min(bytes.find(kCtrlZ), bytes.size()) : bytes.size();
+    while (!endsAtFirstCtrlZ && textEnd > 0 && bytes[textEnd - 1] == kCtrlZ)
         --textEnd;
     TextFileContent content;
     content.endMarker.assign(bytes, textEnd, std::string::npos);

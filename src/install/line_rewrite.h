@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "shell/ascii_text.h"
+
 // awt.properties with the event queue and the assistive technology naming the bridge. A line is recognised
 // by its first characters, case ignored and nothing skipped before them: "AWT.EventQueueClass" (a longer
 // key or a blank before "=" still counts) and "AWT.assistive_technologies=". Each recognised line is
@@ -13,22 +15,24 @@
 std::string rewriteAwtProperties(const std::string &text);
 
 // autoexec.bat with the bridge's two jars in CLASSPATH. Every line beginning with "set CLASSPATH=" (case
-// ignored, nothing skipped) keeps its text and gets ";<target>\tamrix.jar;<target>\ostrel.jar"; when no
-// line does, one is added at the end that sets the current directory, those two jars and the target's
-// classes.zip. `target` is the 1.1 target directory without a trailing backslash.
-std::string rewriteAutoexec(const std::string &text, const std::string &target);
+// ignored, nothing skipped) keeps its text and gets ";<jar>" for each jar its value does not hold yet
+// (see missingJars); when no line does, one is added at the end that sets the current directory, the two
+// jars and the target's classes.zip. `target` is the 1.1 target directory without a trailing backslash.
+// A second run therefore changes nothing.
+std::string rewriteAutoexec(const std::string &text, const std::string &target, LeadBytePredicate isLeadByte);
 
-// A text file as the editors see it. `endMarker` holds the Ctrl-Z characters that old DOS tools put at the
-// very end of a file: they stay after anything the editors add, since a batch file ends there for
-// COMMAND.COM.
+// A text file as the editors see it. `endMarker` holds what follows the text from a Ctrl-Z on: it stays
+// after anything the editors add, byte for byte.
 struct TextFileContent {
     std::string text;
     std::string endMarker;
 };
 
-// The text of a file's bytes: CR LF becomes '\n' as in a text-mode read, but nothing is cut at a Ctrl-Z (a
-// text-mode read of the C runtime stops there and would lose what follows).
-TextFileContent decodeTextFile(const std::string &bytes);
+// The text of a file's bytes: CR LF becomes '\n' as in a text-mode read. A batch file ends at its first
+// Ctrl-Z for the command interpreter, so with endsAtFirstCtrlZ the text ends there; otherwise only the
+// Ctrl-Z characters at the very end, which old DOS tools put there, are left out of the text. Nothing is
+// lost either way: the rest is the end marker.
+TextFileContent decodeTextFile(const std::string &bytes, bool endsAtFirstCtrlZ);
 
 // The bytes to write: '\n' becomes CR LF, then the end marker follows.
 std::string encodeTextFile(const TextFileContent &content);

@@ -26,6 +26,7 @@ template <typename Traits> class UniqueHandle {
     ~UniqueHandle() { reset(); }
 
     T get() const { return h_; }
+    T release() { return std::exchange(h_, Traits::invalid()); } // the caller closes it now
     explicit operator bool() const { return h_ != Traits::invalid(); }
     void reset(T h = Traits::invalid()) {
         if (h_ != Traits::invalid())
@@ -86,6 +87,7 @@ class CurrentDirectoryGuard {
     CurrentDirectoryGuard() : saved_(currentDirectory()) {}
     CurrentDirectoryGuard(const CurrentDirectoryGuard &) = delete;
     CurrentDirectoryGuard &operator=(const CurrentDirectoryGuard &) = delete;
+    const std::string &saved() const { return saved_; }
     ~CurrentDirectoryGuard() {
         if (!saved_.empty())
             (void)SetCurrentDirectoryA(saved_.c_str()); // nothing better to do if the old one vanished

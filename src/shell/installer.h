@@ -15,6 +15,7 @@ struct Installer {
     std::string sourceDir;                       // the directory that was current at start-up
     std::vector<std::string> failedDestinations; // what install could not write, for the closing message
     bool autoexecChanged = false;                // install edited autoexec.bat: the change needs a restart
+    bool machineChanged = false;                 // install wrote a file or the registry
 
     // The installer supports start-up directories of up to this many characters.
     static constexpr std::string::size_type kMaxSourceDir = 255;
@@ -24,11 +25,13 @@ struct Installer {
     // True when sourceDir was read and fits; otherwise the run must not touch the machine.
     bool sourceDirUsable() const { return !sourceDir.empty() && sourceDir.size() <= kMaxSourceDir; }
 
-    // The wizard.
+    // The wizard. A run that runs out of memory ends with the cancellation message, or with the one of an
+    // incomplete installation once something was written.
     void run();
+    void runWizard();
     int discoverAndVerify();
     int searchDisks();
-    void showFinalMessage(int completed, int restartNeeded);
+    static void showFinalMessage(int completed, int restartNeeded);
     void showIncompleteMessage(bool restartNeeded);
 
     // Discovery in the common places.

@@ -51,7 +51,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     try {
         g_installer = new Installer();
     } catch (const std::bad_alloc &) {
-        return 0; // nothing has been touched yet
+        Installer::showFinalMessage(0, 0); // nothing has been touched yet
+        return 0;
     }
 
     HWND window = createMainWindow();

@@ -14,17 +14,30 @@
 HANDLE g_cancelToken = nullptr;
 HWND g_searchingDialog = nullptr;
 HWND g_verifyingDialog = nullptr;
-WorkerRoutine g_searchingWorker = driveSearchWorker;
-WorkerRoutine g_verifyingWorker = verifyWorker;
 
 namespace {
-unsigned __stdcall workerThread(void *routine) {
-    (*static_cast<WorkerRoutine *>(routine))();
+// What a worker thread runs, and the dialog it reports to.
+struct Worker {
+    WorkerRoutine routine;
+    HWND *dialog;
+};
+Worker g_searchingThread = {driveSearchWorker, &g_searchingDialog};
+Worker g_verifyingThread = {verifyWorker, &g_verifyingDialog};
+
+unsigned __stdcall workerThread(void *worker) {
+    const Worker &w = *static_cast<Worker *>(worker);
+    const HWND dialog = *w.dialog;
+    try {
+        w.routine();
+    } catch (const std::bad_alloc &) {
+        // Out of memory: the work cannot be finished, so the run ends as after a cancel.
+        (void)PostMessageA(dialog, WM_CLOSE, 0, 0);
+    }
     return 0;
 }
 
-void startWorker(WorkerRoutine *routine) {
-    const uintptr_t thread = _beginthreadex(nullptr, 0, workerThread, routine, 0, nullptr);
+void startWorker(Worker *worker) {
+    const uintptr_t thread = _beginthreadex(nullptr, 0, workerThread, worker, 0, nullptr);
     if (thread != 0)
         CloseHandle(reinterpret_cast<HANDLE>(thread)); // never joined: the dialog only waits for messages
 }
@@ -58,14 +71,13 @@ void showStatus(HWND dialog, const char *text) {
     }
 }
 
-INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, HWND &dialogGlobal,
-                           WorkerRoutine *worker) {
+INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, Worker &worker) {
     switch (message) {
     case WM_INITDIALOG:
-        dialogGlobal = dialog;
+        *worker.dialog = dialog;
         g_statusShown.clear();
         g_cancelToken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        startWorker(worker);
+        startWorker(&worker);
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) != IDC_CANCEL)
@@ -96,11 +108,11 @@ bool workerMayContinue(HANDLE token) {
 }
 
 INT_PTR CALLBACK searchingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return progressDialogProc(dialog, message, wParam, lParam, g_searchingDialog, &g_searchingWorker);
+    return progressDialogProc(dialog, message, wParam, lParam, g_searchingThread);
 }
 
 INT_PTR CALLBACK verifyingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return progressDialogProc(dialog, message, wParam, lParam, g_verifyingDialog, &g_verifyingWorker);
+    return progressDialogProc(dialog, message, wParam, lParam, g_verifyingThread);
 }
 
 int showVerifyingDialog() {

@@ -11,11 +11,9 @@ extern HANDLE g_cancelToken;
 extern HWND g_searchingDialog;
 extern HWND g_verifyingDialog;
 
-// A worker: takes no argument, reports through messages, posts WM_WORK_DONE as its last act.
+// A worker: takes no argument, reports through messages, posts WM_WORK_DONE as its last act. One that
+// runs out of memory ends its dialog as a cancel would.
 using WorkerRoutine = void (*)();
-// The workers that the two dialogs start; replaceable so that the protocol can be tested on its own.
-extern WorkerRoutine g_searchingWorker;
-extern WorkerRoutine g_verifyingWorker;
 
 // The worker's poll before each unit of work: true while it may go on.
 bool workerMayContinue(HANDLE token);

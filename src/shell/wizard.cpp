@@ -3,6 +3,8 @@
 
 #include <stdlib.h> // _putenv
 
+#include <new>
+
 #include "discovery/drive_dialog.h"
 #include "install/classpath_text.h"
 #include "select/selection_dialogs.h"
@@ -20,6 +22,7 @@ constexpr const char *kCanceledCaption = "Installation Canceled";
 constexpr const char *kSuccessText = "Installation of the Java Ostrel was successful.";
 constexpr const char *kCompletedCaption = "Installation Completed";
 constexpr const char *kIncompleteCaption = "Installation Incomplete";
+constexpr const char *kIncompleteText = "Installation of the Java Ostrel was not completed.";
 constexpr const char *kIncompleteRestartCaption = "Installation Incomplete.  You must reboot your system.";
 constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
 } // namespace
@@ -27,8 +30,8 @@ constexpr const char *kRestartCaption = "Installation Completed.  You must reboo
 Installer::Installer() : sourceDir(currentDirectory()) {}
 
 void clearClasspath() {
-    if (GetEnvironmentVariableA("CLASSPATH", nullptr, 0) == 0)
-        return; // not set: nothing to do
+    // Removed without asking whether it is set: before Vista, GetEnvironmentVariableA reports an empty
+    // value as absent, and an empty CLASSPATH would reach the VMs. Removing an absent one changes nothing.
     // Both copies of the environment: the runtime library's and the one that child processes inherit.
     (void)_putenv("CLASSPATH=");
     (void)SetEnvironmentVariableA("CLASSPATH", nullptr);
@@ -50,6 +53,19 @@ int Installer::searchDisks() {
 }
 
 void Installer::run() {
+    try {
+        runWizard();
+    } catch (const std::bad_alloc &) {
+        // Out of memory: the run cannot go on. Every file written so far is complete (each is put in place
+        // whole), so the message only has to say whether anything was written.
+        if (machineChanged)
+            showIncompleteMessage(autoexecChanged);
+        else
+            showFinalMessage(0, 0);
+    }
+}
+
+void Installer::runWizard() {
     clearClasspath();
     if (!sourceDirUsable()) {
         // The installer's own files cannot be named reliably: change nothing.
@@ -91,9 +107,15 @@ void Installer::run() {
 }
 
 void Installer::showIncompleteMessage(bool restartNeeded) {
-    const std::string text = incompleteInstallationText(failedDestinations);
     const char *caption = restartNeeded ? kIncompleteRestartCaption : kIncompleteCaption;
-    (void)MessageBoxA(nullptr, text.c_str(), caption, MB_OK | MB_ICONWARNING);
+    std::string text;
+    try {
+        text = incompleteInstallationText(failedDestinations);
+    } catch (const std::bad_alloc &) {
+        text.clear(); // no memory for the list: the sentence alone still tells the truth
+    }
+    (void)MessageBoxA(nullptr, text.empty() ? kIncompleteText : text.c_str(), caption,
+                      MB_OK | MB_ICONWARNING);
 }
 
 void Installer::showFinalMessage(int completed, int restartNeeded) {

@@ -3,16 +3,6 @@
 #include <vector>
 
 namespace {
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Length in bytes of the character that starts at i: two for a lead byte followed by a trail byte.
-std::string::size_type charLength(const std::string &s, std::string::size_type i,
-                                  LeadBytePredicate isLeadByte) {
-    return (isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
-
 struct Component {
     std::string::size_type begin, end; // byte offsets, end exclusive
 };
@@ -36,25 +26,9 @@ std::vector<Component> components(const std::string &path, LeadBytePredicate isL
 }
 
 bool isBin(const std::string &path, const Component &c) {
-    if (c.end - c.begin != 3)
-        return false;
-    return asciiLower(path[c.begin]) == 'b' && asciiLower(path[c.begin + 1]) == 'i' &&
-           asciiLower(path[c.begin + 2]) == 'n';
+    return c.end - c.begin == 3 && sameIgnoringAsciiCase(path.substr(c.begin, 3), "bin");
 }
 } // namespace
-
-bool noLeadBytes(unsigned char) {
-    return false;
-}
-
-void lowerAsciiLetters(std::string &path, LeadBytePredicate isLeadByte) {
-    for (std::string::size_type i = 0; i < path.size();) {
-        const std::string::size_type len = charLength(path, i, isLeadByte);
-        if (len == 1)
-            path[i] = asciiLower(path[i]);
-        i += len;
-    }
-}
 
 std::optional<std::string> homeFromBinDir(const std::string &binDir, LeadBytePredicate isLeadByte) {
     const std::vector<Component> parts = components(binDir, isLeadByte);
@@ -66,20 +40,4 @@ std::optional<std::string> homeFromBinDir(const std::string &binDir, LeadBytePre
         return binDir.substr(0, parts[k - 1].end);
     }
     return std::nullopt;
-}
-
-bool samePathIgnoringAsciiCase(const std::string &a, const std::string &b, LeadBytePredicate isLeadByte) {
-    if (a.size() != b.size())
-        return false;
-    for (std::string::size_type i = 0; i < a.size();) {
-        const std::string::size_type len = charLength(a, i, isLeadByte);
-        if (len == 2) {
-            if (a.compare(i, 2, b, i, 2) != 0)
-                return false;
-        } else if (asciiLower(a[i]) != asciiLower(b[i])) {
-            return false;
-        }
-        i += len;
-    }
-    return true;
 }

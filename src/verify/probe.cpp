@@ -6,6 +6,7 @@
 
 #include "discovery/vm_entry.h"
 #include "shell/handles.h"
+#include "verify/probe_limit.h"
 #include "verify/tester_answer.h"
 
 namespace {
@@ -23,8 +24,9 @@ constexpr LaunchAttempt kAttempts[] = {
 constexpr DWORD kLaunchFailed = 0xFFFFFFFF; // -1: no answer
 
 // Starts the program with the installer's environment and current directory (which holds the tester)
-// and waits for its exit code.
-DWORD launch(const std::string &program, const char *command) {
+// and waits for its exit code. A VM that has not answered within the limit, or when the cancel token is
+// set, is ended: no VM the installer started outlives its run.
+DWORD launch(const std::string &program, const char *command, HANDLE cancel, bool &cancelled) {
     std::string commandLine(command); // CreateProcessA may write into its command line
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -34,21 +36,28 @@ DWORD launch(const std::string &program, const char *command) {
         return kLaunchFailed;
     UniqueObject process(pi.hProcess);
     UniqueObject thread(pi.hThread);
-    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0)
-        return kLaunchFailed;
+    const HANDLE objects[] = {process.get(), cancel};
+    const DWORD waited =
+        WaitForMultipleObjects(cancel ? 2 : 1, objects, FALSE, static_cast<DWORD>(probeLimitMs()));
     DWORD code = kLaunchFailed;
-    if (!GetExitCodeProcess(process.get(), &code))
+    if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &code)) {
+        (void)TerminateProcess(process.get(), kLaunchFailed);
+        cancelled = waited == WAIT_OBJECT_0 + 1;
         return kLaunchFailed;
+    }
     return code;
 }
 } // namespace
 
-int VmEntry::probe() {
+int VmEntry::probe(void *cancelToken) {
     compatible = 0;
+    bool cancelled = false;
     try {
         for (const LaunchAttempt &attempt : kAttempts) {
-            const TesterAnswer answer =
-                decodeTesterExitCode(launch(binDir + attempt.suffix, attempt.command));
+            const DWORD code = launch(binDir + attempt.suffix, attempt.command, cancelToken, cancelled);
+            const TesterAnswer answer = decodeTesterExitCode(code);
+            if (cancelled)
+                break;
             if (!answer.answered)
                 continue;
             compatible = answer.compatible;

@@ -1,6 +1,7 @@
 // Layout resolution of each VM and pruning of the VM list.
 #include <windows.h>
 
+#include "shell/code_page.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
 #include "verify/layout_rules.h"
@@ -10,15 +11,11 @@ constexpr const char *kJreLib = "\\jre\\lib";
 constexpr const char *kLib = "\\lib";
 constexpr const char *kExt = "\\ext";
 
-// Lead bytes of the machine's ANSI code page, where paths live.
-bool ansiLeadByte(unsigned char c) {
-    return IsDBCSLeadByte(c) != 0;
-}
-
-// A directory counts as present when it can be made current. A path the platform cannot take whole
-// counts as absent rather than being cut short.
-bool directoryPresent(const std::string &path) {
-    return path.size() < MAX_PATH && SetCurrentDirectoryA(path.c_str()) != 0;
+// A directory counts as present when it can be made current, starting from `from` each time, so that a
+// relative home (from a PATH piece such as jdk\bin) is looked up where discovery found it. A path the
+// platform cannot take whole counts as absent rather than being cut short.
+bool directoryPresent(const std::string &path, const std::string &from) {
+    return path.size() < MAX_PATH && SetCurrentDirectoryA(from.c_str()) && SetCurrentDirectoryA(path.c_str());
 }
 
 bool unusable(const VmEntry &e) {
@@ -42,13 +39,13 @@ int VmEntry::resolveLayout() {
         layoutResolved = 1;
         return 1;
     }
-    if (directoryPresent(homeDir + kJreLib))
+    if (directoryPresent(homeDir + kJreLib, restore.saved()))
         libDir = kJreLib;
-    else if (directoryPresent(homeDir + kLib))
+    else if (directoryPresent(homeDir + kLib, restore.saved()))
         libDir = kLib;
     else
         return 0;
-    if (directoryPresent(homeDir + libDir + kExt)) {
+    if (directoryPresent(homeDir + libDir + kExt, restore.saved())) {
         extDir = libDir + kExt;
     } else if (libDir == kLib) {
         extDir = kLib;
@@ -69,7 +66,7 @@ int Installer::resolveAndPrune() {
         VmEntry &e = **link;
         bool drop = unusable(e);
         for (const VmEntry *k = vmList.get(); !drop && k != &e; k = k->next.get())
-            drop = samePathIgnoringAsciiCase(k->binDir, e.binDir, ansiLeadByte);
+            drop = sameIgnoringAsciiCase(k->binDir, e.binDir, ansiLeadByte);
         if (drop)
             *link = std::move(e.next); // destroys e
         else

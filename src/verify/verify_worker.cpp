@@ -15,7 +15,7 @@ void verifyWorker() {
         if (e->compatible == 1)
             continue;
         SendMessageA(dialog, WM_PROGRESS_TEXT, 0, reinterpret_cast<LPARAM>(e->binDir.c_str()));
-        (void)e->probe();
+        (void)e->probe(token); // a cancel ends the VM under test too
     }
     PostMessageA(dialog, WM_WORK_DONE, 0, 0);
 }

@@ -1,9 +1,12 @@
 import java.util.Random;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 
 /*
  * The tester's verdict for the properties that VMs of every generation report, for odd, missing and
- * contradictory ones, and for random ones; then a real run of the class in this JVM, as the installer runs
- * it. Exits 1 on any mismatch.   java -cp <checks>:<tester> DecideTable <folder of OstrelTester.class>
+ * contradictory ones, and for random ones; a real run in this JVM, as the installer runs it; and the class
+ * file, which must load in VMs of the 1.1 generation. Exits 1 on any mismatch.
+ *   java -cp <checks>:<tester> DecideTable <folder of OstrelTester.class> <LaterApi.class, which must fail>
  */
 public class DecideTable {
     // java.version|java.specification.version|java.class.version=exit code; "-" stands for a missing one.
@@ -15,6 +18,10 @@ public class DecideTable {
         "JDK1.1.4|-|45.3=1", "8|8|52.0=1", "01.8.0|1.8|52.0=1", "1.08|1.8|52.0=1", "4294967298.0|-|-=1",
         "1.4294967298|-|-=1", "1.8.0_392||52.0=1", "1.8.0_392|1.8|52=1", "1.8.0_392|1.8|52.0.1=1",
         "1.8.0_392|1.7|52.0=1", "1.2.2|1.2|45.3=1", "1.1.8|-|46.0=1", "17.0.15|1.8|61.0=1", "1.8.0|1.8|61.0=1"};
+    // What a 45.3 class may name besides itself: the part of the 1.1 API that the tester uses.
+    static final String API_1_1 = "java/lang/(Object|String|Throwable|System|StringBuffer)|java/lang/Object\\.<init>:"
+        + "\\(\\)V|java/lang/String\\.(trim:\\(\\)Ljava/lang/String;|length:\\(\\)I|charAt:\\(I\\)C)|java/lang/System\\."
+        + "(exit:\\(I\\)V|getProperty:\\(Ljava/lang/String;\\)Ljava/lang/String;)";
 
     public static void main(String[] args) throws Exception {
         int failures = 0;
@@ -26,22 +33,37 @@ public class DecideTable {
             int got = OstrelTester.decide(p[0].equals("-") ? null : p[0], p[1].equals("-") ? null : p[1],
                                           p[2].equals("-") ? null : p[2]);
             boolean ok = i < ROWS.length ? got == Integer.parseInt(row.substring(row.lastIndexOf('=') + 1))
-                    : "1 3 5 7 15".contains(Integer.toString(got)) && ((got & 2) == 0 || p[0].trim().startsWith("1."));
-            if (!ok) {
-                System.out.println(row + ": got " + got);
-                failures++;
-            }
+                    : " 1 3 5 7 15 ".contains(" " + got + " ") && ((got & 2) == 0 || p[0].trim().startsWith("1."));
+            failures += report(ok, row + ": got " + got);
         }
-        // This JVM is of a generation after 1.8: not usable, later than 1.1, silent.
-        Process run = new ProcessBuilder(System.getProperty("java.home") + "/bin/java", "-cp", args[0],
-                "OstrelTester").redirectErrorStream(true).start();
-        String output = new String(run.getInputStream().readAllBytes());
-        if (run.waitFor() != 5 || !output.isEmpty()) {
-            System.out.println("a real run exited with " + run.exitValue() + ": " + output);
-            failures++;
-        }
-        System.out.println(ROWS.length + " rows, 100000 random inputs and a real run: " + failures + " failures");
+        String java = System.getProperty("java.home") + "/bin/java";
+        Process run = new ProcessBuilder(java, "-cp", args[0], "OstrelTester").redirectErrorStream(true).start();
+        String output = new String(run.getInputStream().readAllBytes()); // later than 1.8: 5, and silent
+        failures += report(run.waitFor() == 5 && output.isEmpty(), "a real run: " + run.exitValue() + output);
+        failures += report(loadsIn11(args[0] + "/OstrelTester.class"), "OstrelTester.class needs more than 1.1");
+        failures += report(!loadsIn11(args[1]), "the class-file check lets later API pass");
+        System.out.println(ROWS.length + " rows, 100000 random inputs, a real run, two class files: " + failures
+                + " failures");
         System.exit(failures == 0 ? 0 : 1);
+    }
+
+    // Class format 45.3, and every class, field and method named is the class's own or of the 1.1 API.
+    static boolean loadsIn11(String classFile) throws Exception {
+        String javap = System.getProperty("java.home") + "/bin/javap";
+        String out = new String(new ProcessBuilder(javap, "-v", classFile).start().getInputStream().readAllBytes());
+        Matcher ref = Pattern.compile("= (Class|Fieldref|Methodref|InterfaceMethodref) +[#0-9.]+ +// (\\S+)").matcher(out);
+        boolean ok = out.contains("minor version: 3") && out.contains("major version: 45");
+        while (ok && ref.find()) {
+            ok = ref.group(2).replace("\"", "").matches("(OstrelTester|LaterApi)($|\\..*)|" + API_1_1);
+        }
+        return ok;
+    }
+
+    static int report(boolean ok, String failure) {
+        if (!ok) {
+            System.out.println(failure);
+        }
+        return ok ? 0 : 1;
     }
 
     static String random(Random random) {

@@ -1,0 +1,25 @@
+// ASCII case in text of the machine's ANSI code page, free of Win32; shared by discovery, verification
+// and installation. In a double-byte code page a character may take two bytes whose second looks like a
+// backslash or an ASCII capital; isLeadByte tells which bytes begin such a character (null: none do).
+#pragma once
+
+#include <string>
+
+using LeadBytePredicate = bool (*)(unsigned char);
+
+char asciiLower(char c);
+
+// Lower-cases the ASCII letters A to Z, leaving every double-byte character untouched.
+void lowerAsciiLetters(std::string &text, LeadBytePredicate isLeadByte);
+
+// True when the texts are equal with ASCII case ignored; double-byte characters compare exactly.
+bool sameIgnoringAsciiCase(const std::string &a, const std::string &b,
+                           LeadBytePredicate isLeadByte = nullptr);
+
+// True when text at pos begins with the ASCII prefix, ASCII case ignored. Bytes of other scripts never
+// equal an ASCII letter, so double-byte text cannot match by accident.
+bool startsWithIgnoringAsciiCase(const std::string &text, std::string::size_type pos, const char *prefix);
+
+// Length in bytes of the character that starts at i: two for a lead byte followed by a trail byte.
+std::string::size_type charLength(const std::string &s, std::string::size_type i,
+                                  LeadBytePredicate isLeadByte);
