@@ -14,7 +14,3 @@
 // List boxes
 #define IDC_VM_LIST 40001
 #define IDC_DRIVE_LIST 50001
-
-#ifndef IDC_STATIC
-#define IDC_STATIC (-1)
-#endif

@@ -249,7 +249,7 @@ bool searchDirectory(SearchReports &reports, const std::string &dir) {
 
 void driveSearchWorker() {
     const HWND dialog = g_searchingDialog;
-    const HANDLE token = g_cancelToken; // this dialog's token, whatever later dialogs create
+    const HANDLE token = g_cancelToken.get(); // this dialog's token, whatever later dialogs create
     bool finished = false;
     {
         const CurrentDirectoryGuard restore; // the current drive and directory, once the lister is done

@@ -17,7 +17,8 @@ struct EnvironmentBlockFree {
 };
 
 // The value of an environment variable of this process; false when it is not set. Read from the whole
-// environment block: Wine's GetEnvironmentVariableA cuts values in a double-byte code page short.
+// environment block, so that a value of any length in a double-byte code page arrives whole and is never
+// cut short by a buffer sized in characters.
 bool readEnvironment(const char *name, std::string &value) {
     const std::unique_ptr<char, EnvironmentBlockFree> block(GetEnvironmentStringsA());
     if (!block)
@@ -51,23 +52,6 @@ std::string expandReferences(const std::string &text) {
     return buffer;
 }
 
-// The raw data and type of a registry value; false when it is missing or cannot be read.
-bool readRegistryValue(HKEY key, const char *name, std::string &data, DWORD &type) {
-    DWORD size = 0;
-    LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-    while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
-        data.assign(size, '\0');
-        DWORD got = size;
-        rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&data[0]), &got);
-        if (rc == ERROR_SUCCESS) {
-            data.resize(got);
-            return true;
-        }
-        size = got; // grew meanwhile: ask again with the size now reported
-    }
-    return false;
-}
-
 bool entryExists(const char *name) {
     WIN32_FIND_DATAA found;
     UniqueFind find(FindFirstFileA(name, &found));
@@ -88,13 +72,11 @@ int Installer::scanPath() {
 
 int Installer::scanRegistry() {
     for (const char *keyName : kJavaHomeKeys) {
-        HKEY raw = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_READ, &raw) != ERROR_SUCCESS)
-            continue;
-        UniqueKey key(raw);
+        UniqueKey key;
         std::string data;
         DWORD type = REG_NONE;
-        if (!readRegistryValue(key.get(), kJavaHomeValue, data, type))
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_READ, key.put()) != ERROR_SUCCESS ||
+            readRegistryValue(key.get(), kJavaHomeValue, type, data) != ERROR_SUCCESS)
             continue;
         const bool isString = type == REG_SZ || type == REG_EXPAND_SZ;
         if (std::optional<std::string> dir = javaHomeBinDir(data, isString))

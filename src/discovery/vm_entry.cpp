@@ -40,10 +40,3 @@ bool pushPathEntry(std::unique_ptr<PathEntry> &head, const char *dir) {
 bool pushVmEntry(std::unique_ptr<VmEntry> &head, const char *dir) {
     return pushEntry(head, dir);
 }
-
-int countVmEntries(const VmEntry *head) {
-    int n = 0;
-    for (const VmEntry *e = head; e != nullptr; e = e->next.get())
-        ++n;
-    return n;
-}

@@ -41,6 +41,3 @@ struct VmEntry {
 // as it was and the result is false.
 bool pushPathEntry(std::unique_ptr<PathEntry> &head, const char *dir);
 bool pushVmEntry(std::unique_ptr<VmEntry> &head, const char *dir);
-
-// Number of entries, by a walk from the head.
-int countVmEntries(const VmEntry *head);

@@ -6,7 +6,7 @@
 
 #include "install/file_replace.h"
 #include "install/line_rewrite.h"
-#include "shell/code_page.h"
+#include "shell/system_text.h"
 
 int patchAutoexec(const char *root, const char *fileName, const char *target, bool *changed) {
     if (root == nullptr || fileName == nullptr || target == nullptr)

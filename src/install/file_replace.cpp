@@ -121,8 +121,8 @@ bool replaceFile(const std::string &path, const std::string &newPath, const std:
                  PlatformFamily family) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    // A read-only file must stay as it is. The 9x way would move it aside all the same, and Wine's
-    // replacing rename does not refuse it as Windows does, so this is checked here for both.
+    // A read-only file is its owner's word that it must not change. The 9x way would move it aside all the
+    // same, and a replacing rename may not refuse it on every system, so it is checked here for both.
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
     if (family == PlatformFamily::Nt)

@@ -6,7 +6,7 @@
 #include "install/classpath_text.h"
 #include "install/config_files.h"
 #include "install/file_replace.h"
-#include "shell/code_page.h"
+#include "shell/system_text.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
 
@@ -28,8 +28,6 @@ constexpr const char *kAutoexec = "autoexec.bat";
 
 constexpr const char *kEnvironmentKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr const char *kClasspathValue = "CLASSPATH";
-constexpr const char *kClasspathName =
-    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager\\Environment\\CLASSPATH";
 constexpr UINT kBroadcastTimeoutMs = 5000;
 
 enum class VmKind { Java14, Java11, Java12 };
@@ -53,20 +51,6 @@ bool usable(const VmEntry &vm, VmKind kind) {
 // A path the platform cannot take whole is never cut short: the step that needs it fails instead.
 bool fitsPlatform(const std::string &path) {
     return path.size() < MAX_PATH;
-}
-
-std::string systemDirectory() {
-    UINT size = GetSystemDirectoryA(nullptr, 0);
-    while (size != 0) {
-        std::string dir(size, '\0');
-        const UINT len = GetSystemDirectoryA(&dir[0], size);
-        if (len < size) {
-            dir.resize(len);
-            return dir;
-        }
-        size = len;
-    }
-    return std::string();
 }
 
 class InstallSteps {
@@ -117,28 +101,14 @@ void announceEnvironmentChange() {
 // Extends the system-wide CLASSPATH in the registry with the two jars in target. The value keeps its
 // type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone.
 bool extendRegistryClasspath(const std::string &target) {
-    HKEY raw = nullptr;
+    UniqueKey key;
     char emptyClass[] = "";
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, emptyClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
-    UniqueKey key(raw);
-
     DWORD type = REG_SZ;
-    DWORD size = 0;
     std::string data;
-    LONG rc = RegQueryValueExA(key.get(), kClasspathValue, nullptr, &type, nullptr, &size);
-    while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
-        data.assign(size, '\0');
-        DWORD got = size;
-        rc = RegQueryValueExA(key.get(), kClasspathValue, nullptr, &type, reinterpret_cast<BYTE *>(&data[0]),
-                              &got);
-        if (rc == ERROR_SUCCESS) {
-            data.resize(got);
-            break;
-        }
-        size = got;
-    }
+    const LONG rc = readRegistryValue(key.get(), kClasspathValue, type, data);
     if (rc == ERROR_FILE_NOT_FOUND) {
         type = REG_SZ; // an absent value counts as an empty text
         data.clear();
@@ -198,7 +168,7 @@ int Installer::install() {
     int result = 0;
     if (runningFamily() == PlatformFamily::Nt) {
         if (!extendRegistryClasspath(target11))
-            steps.fail(kClasspathName);
+            steps.fail(std::string("HKEY_LOCAL_MACHINE\\") + kEnvironmentKey + "\\" + kClasspathValue);
         else
             machineChanged = true;
     } else {

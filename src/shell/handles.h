@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "shell/system_text.h"
+
 // One owner of one handle. Traits give the handle type, the value that means "none" and how to close one.
 template <typename Traits> class UniqueHandle {
   public:
@@ -27,6 +29,7 @@ template <typename Traits> class UniqueHandle {
 
     T get() const { return h_; }
     T release() { return std::exchange(h_, Traits::invalid()); } // the caller closes it now
+    T *put() { return reset(), &h_; }                            // for a call that opens one into it
     explicit operator bool() const { return h_ != Traits::invalid(); }
     void reset(T h = Traits::invalid()) {
         if (h_ != Traits::invalid())
@@ -65,21 +68,6 @@ using UniqueObject = UniqueHandle<handles_detail::KernelObject>;
 using UniqueFile = UniqueHandle<handles_detail::File>;
 using UniqueFind = UniqueHandle<handles_detail::Find>;
 using UniqueKey = UniqueHandle<handles_detail::Key>;
-
-// The process's current directory, or an empty string when it cannot be read.
-inline std::string currentDirectory() {
-    DWORD size = GetCurrentDirectoryA(0, nullptr);
-    while (size != 0) {
-        std::string dir(size, '\0');
-        DWORD len = GetCurrentDirectoryA(size, &dir[0]);
-        if (len < size) {
-            dir.resize(len);
-            return dir;
-        }
-        size = len; // it grew meanwhile: try again with the size now needed
-    }
-    return std::string();
-}
 
 // Makes the directory that was current at construction current again on every way out of a scope.
 class CurrentDirectoryGuard {

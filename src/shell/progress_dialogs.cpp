@@ -11,7 +11,7 @@
 #include "shell/protocol.h"
 #include "verify/verify_worker.h"
 
-HANDLE g_cancelToken = nullptr;
+UniqueObject g_cancelToken;
 HWND g_searchingDialog = nullptr;
 HWND g_verifyingDialog = nullptr;
 
@@ -37,22 +37,18 @@ unsigned __stdcall workerThread(void *worker) {
 }
 
 void startWorker(Worker *worker) {
-    const uintptr_t thread = _beginthreadex(nullptr, 0, workerThread, worker, 0, nullptr);
-    if (thread != 0)
-        CloseHandle(reinterpret_cast<HANDLE>(thread)); // never joined: the dialog only waits for messages
+    // Never joined: the dialog only waits for messages, so the handle goes at once.
+    const UniqueObject thread(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, workerThread, worker, 0, nullptr)));
 }
 
 // Ends the dialog. After a cancellation the token stays open for the worker that may still poll it;
 // after completion the worker has finished, and the token can go.
 void endProgress(HWND dialog, int result) {
-    HANDLE token = g_cancelToken;
-    if (result == 0) {
-        if (token)
-            SetEvent(token);
-    } else if (token) {
-        g_cancelToken = nullptr;
-        CloseHandle(token);
-    }
+    if (result == 0 && g_cancelToken)
+        (void)SetEvent(g_cancelToken.get());
+    else
+        g_cancelToken.reset();
     EndDialog(dialog, result);
 }
 
@@ -76,7 +72,7 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG:
         *worker.dialog = dialog;
         g_statusShown.clear();
-        g_cancelToken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        g_cancelToken.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
         startWorker(&worker);
         return FALSE;
     case WM_COMMAND:

@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include "shell/handles.h"
+
 // The cancel token of the open progress dialog: a manual-reset event, set on Cancel and close. It is
 // never closed while its worker may still poll it, so that every poll after a cancellation reports
 // stop, also after the dialog is gone (a closed handle's value could be reused by a later object).
-extern HANDLE g_cancelToken;
+extern UniqueObject g_cancelToken;
 // Window of the open searching or verifying dialog; written before its worker starts.
 extern HWND g_searchingDialog;
 extern HWND g_verifyingDialog;

@@ -1,7 +1,7 @@
 // Layout resolution of each VM and pruning of the VM list.
 #include <windows.h>
 
-#include "shell/code_page.h"
+#include "shell/system_text.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
 #include "verify/layout_rules.h"

@@ -8,7 +8,7 @@
 
 void verifyWorker() {
     const HWND dialog = g_verifyingDialog;
-    const HANDLE token = g_cancelToken; // this dialog's token, whatever later dialogs create
+    const HANDLE token = g_cancelToken.get(); // this dialog's token, whatever later dialogs create
     for (VmEntry *e = g_installer->vmList.get(); e != nullptr; e = e->next.get()) {
         if (!workerMayContinue(token))
             return; // cancelled: the dialog is gone, so nothing more is reported

@@ -1,0 +1,51 @@
+// Text that Windows reports, read whole; shared by discovery, verification and installation, beside
+// shell/handles.h.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// True for a byte that begins a double-byte character of the machine's ANSI code page, in which paths and
+// the text files are read.
+inline bool ansiLeadByte(unsigned char c) {
+    return IsDBCSLeadByte(c) != 0;
+}
+
+// The text that a call of the Get...A kind reports: get(buffer, size) returns the length written, or the
+// size needed when the buffer is too small. Empty when it cannot be read.
+template <typename Get> std::string readWhole(Get get) {
+    for (DWORD size = get(nullptr, 0); size != 0;) {
+        std::string text(size, '\0');
+        const DWORD length = get(&text[0], size);
+        if (length < size)
+            return text.substr(0, length);
+        size = length; // it grew meanwhile: again with the size now needed
+    }
+    return std::string();
+}
+
+inline std::string currentDirectory() {
+    return readWhole([](char *buffer, DWORD size) { return GetCurrentDirectoryA(size, buffer); });
+}
+
+inline std::string systemDirectory() {
+    return readWhole(
+        [](char *buffer, DWORD size) { return static_cast<DWORD>(GetSystemDirectoryA(buffer, size)); });
+}
+
+// A registry value whole: its type and bytes. ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when there is none, or
+// the error that kept it from being read.
+inline LONG readRegistryValue(HKEY key, const char *name, DWORD &type, std::string &data) {
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+        data.assign(size, '\0');
+        DWORD got = size;
+        rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&data[0]), &got);
+        if (rc == ERROR_SUCCESS)
+            return data.resize(got), rc;
+        size = got; // it grew meanwhile: again with the size now reported
+    }
+    return rc;
+}
