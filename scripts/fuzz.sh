@@ -11,8 +11,7 @@ mkdir -p "$out/corpus"
 "$cxx" -std=c++17 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
   -I"$top/src" "$top/tests/fuzz_editors.cpp" \
   "$top/src/install/line_rewrite.cpp" "$top/src/install/classpath_text.cpp" "$top/src/shell/ascii_text.cpp" -o "$out/fuzz_editors"
-if ! (cd "$out" && ./fuzz_editors -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-      -dict="$top/tests/fuzz_editors.dict" corpus >fuzz.log 2>&1); then
+if ! (cd "$out" && ./fuzz_editors -max_total_time="$seconds" -max_len=4096 -timeout=10 corpus >fuzz.log 2>&1); then
   tail -n 40 "$out/fuzz.log" >&2
   echo "fuzz_editors: a property broke (log: $out/fuzz.log; the input is in $out)" >&2
   exit 1

@@ -39,6 +39,24 @@ const std::map<std::string, int> kButtons = {
 const std::map<std::string, UINT> kKeys = {
     {"tab", VK_TAB}, {"space", VK_SPACE}, {"down", VK_DOWN}, {"enter", VK_RETURN}};
 long g_allocations = 0; // what run 1 of the test build counted (see test_build.cpp)
+LONG g_broadcasts = 0;  // announcements of a changed environment, as a top-level window receives them
+
+LRESULT CALLBACK countBroadcast(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SETTINGCHANGE && lp && !strcmp(reinterpret_cast<const char *>(lp), "Environment"))
+        InterlockedIncrement(&g_broadcasts);
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+DWORD WINAPI countBroadcasts(void *) {
+    WNDCLASSA wc = {};
+    wc.lpszClassName = "broadcasts";
+    wc.lpfnWndProc = countBroadcast;
+    RegisterClassA(&wc);
+    CreateWindowA(wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;)
+        DispatchMessageA(&msg);
+    return 0;
+}
 
 std::string lower(std::string s) {
     for (char &c : s)
@@ -146,6 +164,7 @@ struct Play {
     std::vector<HANDLE> held;
     Picture before, expected;
     DWORD lastAction = 0, cancelTick = 0;
+    LONG broadcastsBefore = g_broadcasts;
 
     std::string setting(const std::string &name, const std::string &fallback) {
         return set.count(name) ? set[name] : fallback;
@@ -153,7 +172,7 @@ struct Play {
     void expect(const std::string &path, const std::string &content) { expected[lower(path)] = content; }
     void start();
     bool step(Args a);
-    HWND awaitDialog(const std::string &caption);
+    HWND awaitDialog(const std::string &caption, std::string *seen = nullptr);
     void closing(const Args &a);
     void finish();
 };
@@ -244,8 +263,7 @@ bool Play::step(Args a) {
         expected["classpath"] = std::to_string(kTypes.at(arg(1))) + ":" + arg(2) + '\0';
     } else if (c == "started") { // every VM start, in order
         std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower);
-    } else if (c == "either" ||
-               c == "linger") { // each named thing may be as before; the closing message waits
+    } else if (c == "either" || c == "linger" || c == "broadcasts") { // see finish() and closing()
         set[c] = a.size() > 1 ? a[1] : "yes";
     } else if (closed && c != "again") {
         ADD_FAILURE() << "not known, or not in its place: " << c;
@@ -311,23 +329,22 @@ bool Play::step(Args a) {
     return !::testing::Test::HasFailure();
 }
 
-// The dialog with this caption once it shows; null when the closing message comes first, or after 15 s.
-HWND Play::awaitDialog(const std::string &caption) {
+// The dialog with this caption once it shows, or the closing message (its caption in *seen) if it comes
+// first: null then, unless the caption is "". Null after 15 s.
+HWND Play::awaitDialog(const std::string &caption, std::string *seen) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < 15000; Sleep(20))
         for (const auto &d : processDialogs(run.pi.dwProcessId))
             if (d.second == caption || GetDlgItem(d.first, 0xFFFF))
-                return d.second == caption ? d.first : nullptr;
+                return (seen ? *seen = d.second : d.second),
+                       d.second == caption || caption.empty() ? d.first : nullptr;
     return nullptr;
 }
 
 // closing <kind> [line...]: the closing message, at once after a cancel; OK; then exit code 0. "any" takes
 // whichever it is, and of an incomplete installation only its first sentence.
 void Play::closing(const Args &a) {
-    HWND box = nullptr;
     std::string caption, kind = a.at(1);
-    for (const DWORD start = GetTickCount(); !box && GetTickCount() - start < 15000; Sleep(20))
-        for (const auto &d : processDialogs(run.pi.dwProcessId))
-            box = GetDlgItem(d.first, 0xFFFF) ? (caption = d.second, d.first) : box;
+    HWND box = awaitDialog("", &caption);
     ASSERT_TRUE(box) << "no closing message";
     for (const auto &closing : kClosings)
         kind = kind == "any" && closing.second[0] == caption ? closing.first : kind;
@@ -386,12 +403,16 @@ void Play::finish() {
         vms.push_back(lower(f[0]));
     }
     EXPECT_EQ(starts.empty() ? starts : vms, starts);
+    const std::string broadcasts = std::to_string(g_broadcasts - broadcastsBefore); // environment announced
+    EXPECT_EQ(set.count("broadcasts") ? broadcasts : "", setting("broadcasts", ""));
 }
 
 class Scenarios : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(Scenarios, Run) {
     const char *seedText = getenv("OSTREL_FAULT_SEED"), *only = getenv("OSTREL_FAULT_RUN");
+    static const HANDLE listener [[maybe_unused]] =
+        CreateThread(nullptr, 0, countBroadcasts, nullptr, 0, nullptr);
     static const std::uint32_t seed = seedText ? std::strtoul(seedText, nullptr, 10) : std::random_device()();
     int runs = 1; // repeat <runs> <variable that may name other runs, or "all": one for each allocation>
     for (const auto &line : GetParam().second)
