@@ -1,5 +1,5 @@
 # The project's commands. See README.md.
-.PHONY: all test demo dist deps host host-test win32 wine-test fuzz fuzz-brief clean
+.PHONY: all test demo dist deps host host-test win32 wine-test clean
 
 JOBS ?= $(shell nproc)
 
@@ -22,14 +22,7 @@ win32: deps
 wine-test: win32
 	tests/session.sh ctest --preset win32
 
-test: host-test wine-test fuzz-brief
-
-# The libFuzzer target of the line editors: a minute, or a few seconds within `make test`.
-fuzz: deps
-	scripts/fuzz.sh 60
-
-fuzz-brief: deps
-	scripts/fuzz.sh 4
+test: host-test wine-test
 
 # The drive search of a drive of 20,000 directories, timed against `dir /s`; not part of `make test`.
 .PHONY: bench

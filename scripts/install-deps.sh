@@ -3,7 +3,7 @@
 # prints the exact commands and stops.
 set -euo pipefail
 
-packages=(cmake make g++ clang libclang-rt-14-dev clang-format mingw-w64 wine wine32:i386 wine64 xvfb
+packages=(cmake make g++ clang-format mingw-w64 wine wine32:i386 wine64 xvfb
           googletest ecj default-jdk-headless imagemagick locales x11-utils)
 
 # The double-byte code page tests run Wine under this locale (code page 932).

@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -20,15 +21,13 @@ LRESULT sendTimed(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, 10000, &r);
     return static_cast<LRESULT>(r);
 }
-
 } // namespace
 
 std::vector<std::pair<HWND, std::string>> processDialogs(DWORD pid) {
     std::vector<std::pair<HWND, std::string>> found;
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;) {
         DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && IsWindowVisible(w))
+        if (GetWindowThreadProcessId(w, &owner) && owner == pid && IsWindowVisible(w))
             found.emplace_back(w, windowText(w));
     }
     return found;
@@ -53,10 +52,8 @@ bool InstallerRun::start(const std::string &exe, const std::string &dir,
     std::string cmd = "\"" + exe + "\" " + args;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    if (!CreateProcessA(exe.c_str(), &cmd[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, dir.c_str(), &si, &pi))
-        return false;
-    AssignProcessToJobObject(job, pi.hProcess);
-    return ResumeThread(pi.hThread) != static_cast<DWORD>(-1);
+    return CreateProcessA(exe.c_str(), &cmd[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, dir.c_str(), &si, &pi) &&
+           AssignProcessToJobObject(job, pi.hProcess) && ResumeThread(pi.hThread) != static_cast<DWORD>(-1);
 }
 
 HWND InstallerRun::waitDialog(const char *caption, DWORD timeoutMs, std::string *seen) {
@@ -154,9 +151,9 @@ void removeTree(const std::string &path, bool self) {
     HANDLE find = FindFirstFileA((path + "\\*").c_str(), &fd);
     for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &fd)) {
         const std::string child = path + "\\" + fd.cFileName;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (fd.cFileName[0] == '.' && (!fd.cFileName[1] || !strcmp(fd.cFileName, "..")))
+        if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))
             continue;
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             removeTree(child);
@@ -169,14 +166,12 @@ void removeTree(const std::string &path, bool self) {
 }
 
 bool setMachineValue(const std::string &key, const char *name, DWORD type, const std::string &data) {
-    return RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, type, data.data(),
-                           static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    return !RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, type, data.data(), DWORD(data.size()));
 }
 
 std::string hostPathFromEnv(const char *variable) {
     std::string path = getenv(variable) ? getenv(variable) : "";
-    for (char &c : path) // the Z: drive of a Wine prefix maps the host's root
-        c = c == '/' ? '\\' : c;
+    std::replace(path.begin(), path.end(), '/', '\\'); // the Z: drive of a Wine prefix maps the host's root
     return path[0] == '\\' ? "Z:" + path : path;
 }
 

@@ -4,7 +4,6 @@
 #include "driver.h"
 #include "install/file_replace.h"
 #include "shell/hardening.h"
-#include "shell/installer.h"
 
 TEST(Units, APlantedDllBesideTheProgramIsNotLoadedByName) {
     char self[MAX_PATH];
@@ -26,16 +25,4 @@ TEST(Units, The9xReplacementPutsTheOldFileBackWhenTheNewOneCannotMoveIn) {
     EXPECT_TRUE(readFile("C:\\u\\file", content) && content == "old") << content;
     EXPECT_EQ(GetFileAttributesA("C:\\u\\old"), INVALID_FILE_ATTRIBUTES);
     removeTree("C:\\u");
-}
-
-// Pruning keeps unusable VMs from every list, so only a direct call meets this guard.
-TEST(Units, ASelectedUnusableVmStopsTheInstallationBeforeTheDlls) {
-    Installer installer;
-    ASSERT_TRUE(pushVmEntry(installer.vmList, "C:\\u\\bin"));
-    installer.vmList->selected = 1;
-    char sys[MAX_PATH];
-    const std::string dll = std::string(sys, GetSystemDirectoryA(sys, MAX_PATH)) + "\\JavaOstrel.dll";
-    DeleteFileA(dll.c_str());
-    EXPECT_EQ(installer.install(), -1);
-    EXPECT_EQ(GetFileAttributesA(dll.c_str()), INVALID_FILE_ATTRIBUTES);
 }
