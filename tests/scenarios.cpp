@@ -16,7 +16,7 @@ namespace {
 using Args = std::vector<std::string>;
 using Scenario = std::pair<std::string, std::vector<std::pair<int, Args>>>; // name; line numbers and words
 using Picture = std::map<std::string, std::string>; // path, or "classpath", and what it holds
-const std::string kLog = "C:\\starts.log", kSys = "C:\\windows\\system32";
+const std::string kLog = "C:\\starts.log", kSys = "C:\\windows\\system32", kCount = "C:\\allocations.txt";
 const std::string kEnvKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const Args kRoots = {"C:\\t", "D:", "E:", "F:", "G:"}; // where scenarios lay out and change files
 const Args kFiles = {"C:\\autoexec.bat", kSys + "\\JavaOstrel.dll", kSys + "\\WindowsOstrel.dll",
@@ -49,8 +49,7 @@ DWORD WINAPI countBroadcasts(void *) {
     WNDCLASSA wc = {};
     wc.lpszClassName = "broadcasts";
     wc.lpfnWndProc = countBroadcast;
-    RegisterClassA(&wc);
-    CreateWindowA(wc.lpszClassName, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    CreateWindowA(MAKEINTATOM(RegisterClassA(&wc)), "", WS_OVERLAPPED, 0, 0, 0, 0, 0, 0, 0, 0);
     for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;)
         DispatchMessageA(&msg);
     return 0;
@@ -82,8 +81,7 @@ Args words(const std::string &line) {
                     k += 3;
             else if (line.compare(k, 6, "{long:") == 0)
                 for (size_t n = std::stoul(line.substr(k + 6)), left = (w += "c:\\t", 1);
-                     k = line.find('}', k),
-                            (left = n - w.size() - 1) < n;) // components of at most 60 characters
+                     k = line.find('}', k), (left = n - w.size() - 1) < n;) // components of at most 60
                     w += "\\" + std::string(left <= 60 ? left : std::min<size_t>(60, left - 2), 'x');
             else
                 w += line[k];
@@ -103,7 +101,7 @@ std::vector<Scenario> loadScenarios() {
     return all;
 }
 
-// The files under the roots and the single files (a folder as "<dir>", "+ro" when read-only), and CLASSPATH.
+// The files under the roots (a folder as "<dir>", "+ro" when read-only), the single files, and CLASSPATH.
 void pictureTree(const std::string &dir, Picture &picture) {
     WIN32_FIND_DATAA fd;
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
@@ -151,9 +149,12 @@ struct Play {
     int number = 1, runs = 1;
     std::mt19937 random;
     InstallerRun run;
-    bool started = false, closed = false, either = false;
+    bool started = false, closed = false;
     HWND dialog = nullptr;
-    std::map<std::string, std::string> set; // what the machine commands set: start-in, args, no-payload...
+    std::map<std::string, std::string> set = {{"installer", "OSTREL_INSTALLER"},
+                                              {"start-in", "C:\\t\\setup"},
+                                              {"args", ""},
+                                              {"linger", "0"}}; // and what the scenario sets
     std::vector<std::pair<std::string, std::string>> env;
     std::string path, vmsOnPath; // PATH: the scenario's, or the bin folder of each VM under C:\t
     Args holds, starts;
@@ -162,10 +163,11 @@ struct Play {
     DWORD lastAction = 0, cancelTick = 0;
     LONG broadcastsBefore = g_broadcasts;
 
-    std::string setting(const std::string &name, const std::string &fallback) {
-        return set.count(name) ? set[name] : fallback;
-    }
     void expect(const std::string &path, const std::string &content) { expected[lower(path)] = content; }
+    bool launch() {
+        lastAction = GetTickCount();
+        return run.start(hostPathFromEnv(set["installer"].c_str()), set["start-in"], env, set["args"]);
+    }
     void start();
     bool step(Args a);
     HWND awaitDialog(const std::string &caption, std::string *seen = nullptr);
@@ -175,7 +177,7 @@ struct Play {
 
 void Play::start() {
     started = true;
-    const std::string dir = setting("start-in", "C:\\t\\setup");
+    const std::string dir = set["start-in"];
     makeDirs(dir);
     for (const char *name : {"accessibility.properties", "tamrix-1_1.jar", "tamrix-1_2.jar", "tamrix-1_4.jar",
                              "ostrel.jar", "JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
@@ -192,21 +194,20 @@ void Play::start() {
                                    nullptr));
     env.emplace_back("PATH", path.empty() ? vmsOnPath : path);
     env.emplace_back("OSTREL_STANDIN_LOG", kLog);
-    lastAction = GetTickCount();
-    EXPECT_TRUE(run.start(hostPathFromEnv(setting("installer", "OSTREL_INSTALLER").c_str()), dir, env,
-                          setting("args", "")));
+    EXPECT_TRUE(launch());
 }
 
 bool Play::step(Args a) {
     const std::string c = a[0];
     auto arg = [&](size_t i) { return a.at(i); };
-    if (!started && (c == "args" || c == "start-in" || c == "no-payload" || c == "readonly-payload")) {
+    if (c == "args" || c == "start-in" || c == "no-payload" || c == "readonly-payload" || c == "either" ||
+        c == "linger" || c == "broadcasts") { // see start(), closing() and finish()
         set[c] = a.size() > 1 ? a[1] : "yes";
-    } else if (!started && c == "test-build") {
+    } else if (c == "test-build") {
         set["installer"] = "OSTREL_INSTALLER_TEST";
-    } else if (!started && c == "nine-x") {
+    } else if (c == "nine-x") {
         RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version", REG_SZ, "win98", 6);
-    } else if (!started && c == "vm") { // vm <home> <answer, or name=answer/...> [folder, or file=content...]
+    } else if (c == "vm") { // vm <home> <answer, or name=answer/...> [folder, or file=content...]
         Args config, names;
         for (size_t at = 0, end = 0; end != std::string::npos; at = end + 1)
             config.push_back(arg(2).substr(at, (end = arg(2).find('/', at)) - at));
@@ -221,28 +222,28 @@ bool Play::step(Args a) {
             (eq = a[i].find('=')) == std::string::npos
                 ? makeDirs(a[1] + "\\" + a[i])
                 : writeFile(a[1] + "\\" + a[i].substr(0, eq), a[i].substr(eq + 1));
-    } else if (!started && c == "file") {
+    } else if (c == "file") {
         EXPECT_TRUE(writeFile(arg(1), arg(2)));
-    } else if (!started && c == "readonly") {
+    } else if (c == "readonly") {
         SetFileAttributesA(arg(1).c_str(), FILE_ATTRIBUTE_READONLY);
-    } else if (!started && c == "hold") { // hold <path> [delete]: what another program lets others do
+    } else if (c == "hold") { // hold <path> [delete]: what another program lets others do
         holds.push_back(arg(1) + (a.size() > 2 ? "|" : ""));
-    } else if (!started && c == "path") {
+    } else if (c == "path") {
         for (size_t i = 1; i < a.size(); ++i)
             path += (i > 1 ? ";" : "") + a[i];
-    } else if (!started && c == "reg") { // reg <key under HKEY_LOCAL_MACHINE, or env> <name> <type> <text>
+    } else if (c == "reg") { // reg <key under HKEY_LOCAL_MACHINE, or env> <name> <type> <text>
         const DWORD number = arg(3) == "dword" ? std::stoul(arg(4)) : 0;
         const std::string data =
             number ? std::string(reinterpret_cast<const char *>(&number), 4) : arg(4) + '\0';
         EXPECT_TRUE(setMachineValue(arg(1) == "env" ? kEnvKey : arg(1), arg(2).c_str(),
                                     kTypes.count(arg(3)) ? kTypes.at(arg(3)) : REG_BINARY, data));
-    } else if (!started && c == "env") {
+    } else if (c == "env") {
         env.emplace_back(arg(1), arg(2));
-    } else if (!started && c == "fail-allocation") { // run 1 counts the allocations; each later one fails one
+    } else if (c == "fail-allocation") { // run 1 counts the allocations; each later one fails one
         const long k = number < 2 ? 0 : 1 + (number - 2L) * (g_allocations - 1) / std::max(1, runs - 2);
         printf("  the allocation numbered %ld of %ld fails\n", k, g_allocations);
-        env.emplace_back("OSTREL_FAIL_ALLOCATION", std::to_string(k));
-        env.emplace_back("OSTREL_ALLOCATIONS", "C:\\allocations.txt");
+        env.insert(env.end(),
+                   {{"OSTREL_FAIL_ALLOCATION", std::to_string(k)}, {"OSTREL_ALLOCATIONS", kCount}});
     } else if (c == "holds") {
         expect(arg(1), arg(2));
     } else if (c ==
@@ -258,8 +259,6 @@ bool Play::step(Args a) {
         expected["classpath"] = std::to_string(kTypes.at(arg(1))) + ":" + arg(2) + '\0';
     } else if (c == "started") { // every VM start, in order
         std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower);
-    } else if (c == "either" || c == "linger" || c == "broadcasts") { // see finish() and closing()
-        set[c] = a.size() > 1 ? a[1] : "yes";
     } else if (closed && c != "again") {
         ADD_FAILURE() << "not known, or not in its place: " << c;
     } else {
@@ -305,8 +304,7 @@ bool Play::step(Args a) {
             HWND open = run.waitDialog(nullptr, 5000, &caption);
             printf("  cancel after %lu ms by the %s in %s\n", delay, byButton ? "button" : "close box",
                    caption.c_str());
-            if (open)
-                byButton ? (void)clickButton(open, 10001) : pressCloseBox(open);
+            byButton ? (void)clickButton(open, 10001) : pressCloseBox(open);
             cancelTick = GetTickCount();
         } else if (c == "searched") { // `make bench`: how long the search took, from the last press
             EXPECT_TRUE(run.waitGone(run.waitDialog(kDialogs.at("searching").c_str()), 600000));
@@ -314,8 +312,7 @@ bool Play::step(Args a) {
         } else if (c == "closing") {
             closing(a);
         } else if (c == "again") { // the installer once more, on the machine as the last run left it
-            closed = !run.start(hostPathFromEnv(setting("installer", "OSTREL_INSTALLER").c_str()),
-                                setting("start-in", "C:\\t\\setup"), env, setting("args", ""));
+            closed = !launch();
         } else {
             ADD_FAILURE() << "not known, or not in its place: " << c;
         }
@@ -353,7 +350,7 @@ void Play::closing(const Args &a) {
     EXPECT_EQ(controlText(box, 0xFFFF).substr(0, a[1] == "any" ? text.size() : std::string::npos), text);
     if (kind.compare(0, 4, "done") == 0)
         step({"dlls"});
-    Sleep(std::stoul(setting("linger", "0"))); // late VM starts show
+    Sleep(std::stoul(set["linger"])); // late VM starts show
     clickButton(box, IDOK);
     DWORD code = 1234;
     EXPECT_TRUE(run.waitExit(10000, code) && code == 0) << "exit code " << code;
@@ -364,7 +361,7 @@ void Play::finish() {
     if (!started)
         start();
     std::string count;
-    if (number == 1 && readFile("C:\\allocations.txt", count) && DeleteFileA("C:\\allocations.txt"))
+    if (number == 1 && readFile(kCount, count) && DeleteFileA(kCount.c_str()))
         g_allocations = std::stol(count);
     EXPECT_TRUE(closed) << "the scenario ends before the closing message";
     std::for_each(held.begin(), held.end(), CloseHandle);
@@ -381,25 +378,22 @@ void Play::finish() {
     }
     // Every VM ran the tester from the start-up folder that holds it, without a CLASSPATH, by the launcher
     // and the command line of its attempt, and none started once a cancel had taken effect.
-    std::string log;
-    readFile(kLog, log);
+    std::ifstream log(kLog);
     Args vms;
-    for (size_t pos = 0, end; (end = log.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+    for (std::string record; std::getline(log, record);) {
         Args f(1);
-        for (char ch : log.substr(pos, end - pos))
+        for (char ch : record)
             ch == '|' ? (void)f.emplace_back() : f.back().push_back(ch);
-        ASSERT_EQ(f.size(), 6u);
+        ASSERT_EQ(f.size(), 6u) << record;
         const bool javaw = lower(f[0]).find("\\javaw.exe") != std::string::npos;
         EXPECT_EQ(f[1], javaw ? "javaw.exe OstrelTester" : "jrew.exe -cp . OstrelTester") << f[0];
-        EXPECT_EQ(lower(f[2]) + f[3] + f[4],
-                  lower(setting("start-in", "C:\\t\\setup")) + "CLASSPATH=unsettester=yes")
-            << f[0];
+        EXPECT_EQ(lower(f[2]) + f[3] + f[4], lower(set["start-in"]) + "CLASSPATH=unsettester=yes") << f[0];
         EXPECT_TRUE(!cancelTick || long(std::stoul(f[5]) - cancelTick) < 200) << "started after the cancel";
         vms.push_back(lower(f[0]));
     }
     EXPECT_EQ(starts.empty() ? starts : vms, starts);
     const std::string broadcasts = std::to_string(g_broadcasts - broadcastsBefore); // environment announced
-    EXPECT_EQ(set.count("broadcasts") ? broadcasts : "", setting("broadcasts", ""));
+    EXPECT_EQ(set.count("broadcasts") ? broadcasts : "", set.count("broadcasts") ? set["broadcasts"] : "");
 }
 
 class Scenarios : public ::testing::TestWithParam<Scenario> {};

@@ -6,13 +6,12 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 int main() {
     char buf[4096];
     const std::string self(buf, GetModuleFileNameA(nullptr, buf, sizeof buf));
-    const std::string dir = self.substr(0, self.find_last_of('\\')), name = self.substr(dir.size() + 1);
+    const std::string name = self.substr(self.find_last_of('\\') + 1);
     SetLastError(0); // an empty value is set too, though its length reads 0
     const bool classpath =
         GetEnvironmentVariableA("CLASSPATH", buf, 4096) || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
@@ -25,12 +24,11 @@ int main() {
     for (int tries = 0; logged && tries < 100; ++tries, Sleep(10)) { // stand-ins may run at once
         HANDLE log = CreateFileA(buf, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
         DWORD written = 0;
-        if (WriteFile(log, record.data(), static_cast<DWORD>(record.size()), &written, nullptr) &&
-            CloseHandle(log))
+        if (WriteFile(log, record.data(), DWORD(record.size()), &written, nullptr) && CloseHandle(log))
             break;
     }
     std::string answer;
-    FILE *cfg = std::fopen((dir + "\\standin.cfg").c_str(), "r");
+    FILE *cfg = std::fopen((self.substr(0, self.size() - name.size()) + "standin.cfg").c_str(), "r");
     for (std::string line; cfg && std::fgets(buf, sizeof buf, cfg) && !(line = buf).empty();)
         if (line.compare(0, name.size() + 1, name + "=") == 0 || (answer.empty() && line[0] == '*'))
             answer = line.substr(line.find('=') + 1);

@@ -1,6 +1,6 @@
-// Linked into the test build of the installer (installer_test.exe) in place of its probe limit: the limit
-// is OSTREL_PROBE_LIMIT_MS, the allocation numbered OSTREL_FAIL_ALLOCATION fails as when memory runs out,
-// and the file named by OSTREL_ALLOCATIONS receives the number of allocations when the program ends.
+// Linked into installer_test.exe in place of the probe limit: the limit is OSTREL_PROBE_LIMIT_MS; the
+// allocation numbered OSTREL_FAIL_ALLOCATION fails as when memory runs out; at the end, the file that
+// OSTREL_ALLOCATIONS names receives the number of allocations made.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -10,33 +10,23 @@
 
 namespace {
 std::atomic<long> g_allocations{0};
-
-long fromEnvironment(const char *name) {
-    const char *value = getenv(name);
-    return value ? atol(value) : 0;
-}
+const long g_failing = getenv("OSTREL_FAIL_ALLOCATION") ? atol(getenv("OSTREL_FAIL_ALLOCATION")) : 0;
 
 struct CountAtExit {
     ~CountAtExit() {
-        FILE *out = getenv("OSTREL_ALLOCATIONS") ? fopen(getenv("OSTREL_ALLOCATIONS"), "w") : nullptr;
-        if (out)
+        if (FILE *out = getenv("OSTREL_ALLOCATIONS") ? fopen(getenv("OSTREL_ALLOCATIONS"), "w") : nullptr)
             fprintf(out, "%ld", g_allocations.load()), fclose(out);
     }
 } g_countAtExit;
 } // namespace
 
 unsigned long probeLimitMs() {
-    const long limit = fromEnvironment("OSTREL_PROBE_LIMIT_MS");
-    return limit > 0 ? static_cast<unsigned long>(limit) : 60000;
+    return getenv("OSTREL_PROBE_LIMIT_MS") ? strtoul(getenv("OSTREL_PROBE_LIMIT_MS"), nullptr, 10) : 60000;
 }
 
 void *operator new(std::size_t size) {
-    static const long failing = fromEnvironment("OSTREL_FAIL_ALLOCATION");
-    if (++g_allocations == failing)
-        throw std::bad_alloc();
-    if (void *p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
+    void *p = ++g_allocations == g_failing ? nullptr : std::malloc(size ? size : 1);
+    return p ? p : throw std::bad_alloc();
 }
 
 void operator delete(void *p) noexcept {
