@@ -146,21 +146,26 @@ bool readFile(const std::string &path, std::string &content) {
     return CloseHandle(f) && read;
 }
 
-void removeTree(const std::string &path, bool self) {
+void walkTree(const std::string &dir, const std::function<void(const std::string &, DWORD)> &visit) {
     WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &fd);
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
     for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &fd)) {
-        const std::string child = path + "\\" + fd.cFileName;
+        const std::string path = dir + "\\" + fd.cFileName;
         if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, ".."))
             continue;
-        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            removeTree(child);
-        else if (!DeleteFileA(child.c_str()))
-            RemoveDirectoryA(child.c_str());
+            walkTree(path, visit);
+        visit(path, fd.dwFileAttributes);
     }
     FindClose(find);
+}
+
+void removeTree(const std::string &path, bool self) {
+    walkTree(path, [](const std::string &child, DWORD) {
+        SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        (void)(DeleteFileA(child.c_str()) || RemoveDirectoryA(child.c_str()));
+    });
     if (self)
         RemoveDirectoryA(path.c_str());
 }

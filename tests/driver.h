@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,7 +36,10 @@ void pressCloseBox(HWND dialog);
 bool makeDirs(const std::string &path);
 bool writeFile(const std::string &path, const std::string &content); // creates its folder
 bool readFile(const std::string &path, std::string &content);
-void removeTree(const std::string &path, bool self = true); // links are removed, never followed
+// Calls visit for everything under dir, the contents of a folder first; links are never followed.
+void walkTree(const std::string &dir,
+              const std::function<void(const std::string &path, DWORD attributes)> &visit);
+void removeTree(const std::string &path, bool self = true);
 bool setMachineValue(const std::string &key, const char *name, DWORD type, const std::string &data);
 std::string hostPathFromEnv(const char *variable); // a path of the build machine, as Windows sees it
 // Copies the stand-in launcher (OSTREL_STANDIN) into dir under each name, with its answers: the lines of

@@ -9,13 +9,10 @@ drives="$top/build/test-drives"
 find "$drives" -mindepth 1 -maxdepth 1 ! -name t -exec rm -rf {} + 2>/dev/null || true
 mkdir -p "$drives"/{a,b,d,e,f,g,h/loop/vm,outside/vm,s/setup/installerFiles}
 touch "$drives/h/loop/vm/java.exe" "$drives/outside/vm/java.exe"
-ln -s ../.. "$drives/h/loop/vm/up"
-ln -s .. "$drives/h/loop/back"
-ln -s "$drives/h" "$drives/h/root"
-ln -s "$drives/outside/vm" "$drives/h/elsewhere"
-for f in accessibility.properties tamrix-1_1.jar tamrix-1_2.jar tamrix-1_4.jar {Java,Windows,JAWT}Ostrel.dll; do
-  printf 'payload:%s' "$f" >"$drives/s/setup/installerFiles/$f"
-done
+ln -s ../.. "$drives/h/loop/vm/up" && ln -s .. "$drives/h/loop/back"
+ln -s "$drives/h" "$drives/h/root" && ln -s "$drives/outside/vm" "$drives/h/elsewhere"
+for f in accessibility.properties tamrix-1_{1,2,4}.jar {Java,Windows,JAWT}Ostrel.dll; do
+  printf 'payload:%s' "$f" >"$drives/s/setup/installerFiles/$f"; done
 head -c 2097152 /dev/zero >"$drives/s/setup/installerFiles/ostrel.jar"
 if [ ! -f "$drives/t/.complete" ]; then # ten below each folder, named as folders often are
   rm -rf "$drives/t"
