@@ -108,12 +108,22 @@ void toggleListItem(HWND dialog, int listId, int index) {
 void typeKey(HWND dialog, UINT key) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    // Windows puts the focus on the first tab stop when the dialog is activated; Wine without a window
+    // manager sometimes activates it before its controls exist, and leaves the focus on the dialog itself.
+    for (int i = 0;
+         i < 50 && GetGUIThreadInfo(thread, &info) && (!info.hwndFocus || info.hwndFocus == dialog);
+         ++i, Sleep(20))
+        PostMessageA(dialog, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetNextDlgTabItem(dialog, nullptr, FALSE)), TRUE);
     HWND target = info.hwndFocus ? info.hwndFocus : dialog;
     PostMessageA(target, WM_KEYDOWN, key, 1);
     if (key == VK_SPACE)
         PostMessageA(target, WM_CHAR, ' ', 1);
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    for (int i = 0; key == VK_TAB && i < 100 && GetGUIThreadInfo(thread, &info) && info.hwndFocus == target;
+         ++i)
+        Sleep(20); // the next key goes where the focus has moved
 }
 
 void pressCloseBox(HWND dialog) {
