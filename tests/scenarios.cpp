@@ -273,7 +273,7 @@ bool Play::step(Args a) {
         } else if (c == "close") {
             pressCloseBox(dialog);
         } else if (c == "keys") {
-            for (size_t i = 1; i < a.size(); ++i, Sleep(60), WaitForInputIdle(run.pi.hProcess, 1000))
+            for (size_t i = 1; i < a.size(); ++i, Sleep(60))
                 typeKey(dialog, kKeys.at(a[i]));
         } else if (c == "status") { // the progress dialog shows this text, in time
             for (int i = 0; i < 750 && controlText(dialog, 30001) != arg(1); ++i)
