@@ -171,8 +171,7 @@ void Play::start() {
     makeDirs(dir);
     for (const char *name : {"accessibility.properties", "tamrix-1_1.jar", "tamrix-1_2.jar", "tamrix-1_4.jar",
                              "ostrel.jar", "JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
-        if (!set.count("no-payload") &&
-            writeFile(dir + "\\installerFiles\\" + name, std::string("payload:") + name))
+        if (writeFile(dir + "\\installerFiles\\" + name, std::string("payload:") + name))
             SetFileAttributesA((dir + "\\installerFiles\\" + name).c_str(), set.count("readonly-payload")
                                                                                 ? FILE_ATTRIBUTE_READONLY
                                                                                 : FILE_ATTRIBUTE_NORMAL);
@@ -190,8 +189,8 @@ void Play::start() {
 bool Play::step(Args a) {
     const std::string c = a[0];
     auto arg = [&](size_t i) { return a.at(i); };
-    if (c == "args" || c == "start-in" || c == "no-payload" || c == "readonly-payload" || c == "either" ||
-        c == "linger" || c == "broadcasts") { // see start(), closing() and finish()
+    if (c == "args" || c == "start-in" || c == "readonly-payload" || c == "either" || c == "linger" ||
+        c == "broadcasts") { // see start(), closing() and finish()
         set[c] = a.size() > 1 ? a[1] : "yes";
     } else if (c == "test-build") {
         set["installer"] = "OSTREL_INSTALLER_TEST";

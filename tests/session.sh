@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
 # The Wine session of the tests: scripts/wine-session.sh, with drives linked to folders under
 # build/test-drives. Scenarios fill and empty D: to G: themselves; A: and B: exist but are never offered;
-# H: holds links that form cycles; S: a payload too big for a full disk; T: a tree of 20,000 folders; M:
-# names a folder that does not exist; Z: stays the host's root.   Usage: tests/session.sh command [args...]
+# H: holds links that form cycles; T: a tree of 20,000 folders; M: names a folder that does not exist;
+# Z: stays the host's root.   Usage: tests/session.sh command [args...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 drives="$top/build/test-drives"
 find "$drives" -mindepth 1 -maxdepth 1 ! -name t -exec rm -rf {} + 2>/dev/null || true
-mkdir -p "$drives"/{a,b,d,e,f,g,h/loop/vm,outside/vm,s/setup/installerFiles}
+mkdir -p "$drives"/{a,b,d,e,f,g,h/loop/vm,outside/vm}
 touch "$drives/h/loop/vm/java.exe" "$drives/outside/vm/java.exe"
 ln -s ../.. "$drives/h/loop/vm/up" && ln -s .. "$drives/h/loop/back"
 ln -s "$drives/h" "$drives/h/root" && ln -s "$drives/outside/vm" "$drives/h/elsewhere"
-for f in accessibility.properties tamrix-1_{1,2,4}.jar {Java,Windows,JAWT}Ostrel.dll; do
-  printf 'payload:%s' "$f" >"$drives/s/setup/installerFiles/$f"; done
-head -c 2097152 /dev/zero >"$drives/s/setup/installerFiles/ostrel.jar"
 if [ ! -f "$drives/t/.complete" ]; then # ten below each folder, named as folders often are
   rm -rf "$drives/t"
   awk -v root="$drives/t" 'BEGIN { path[0] = root; print root
@@ -21,7 +18,7 @@ if [ ! -f "$drives/t/.complete" ]; then # ten below each folder, named as folder
     xargs -d '\n' mkdir
   touch "$drives/t/.complete"
 fi
-link='for l in a b d e f g h s t; do ln -sfn "$0/$l" "$WINEPREFIX/dosdevices/$l:"; done
+link='for l in a b d e f g h t; do ln -sfn "$0/$l" "$WINEPREFIX/dosdevices/$l:"; done
   ln -sfn "$0/missing" "$WINEPREFIX/dosdevices/m:"; exec "$@"'
 # OSTREL_PREFIX keeps a prefix from run to run (as `make mutants` does).
 exec "$top/scripts/wine-session.sh" ${OSTREL_PREFIX:+--keep --prefix "$OSTREL_PREFIX"} bash -c "$link" "$drives" "$@"

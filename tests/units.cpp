@@ -9,7 +9,7 @@ TEST(Units, APlantedDllBesideTheProgramIsNotLoadedByName) {
     char self[MAX_PATH];
     std::string beside(self, GetModuleFileNameA(nullptr, self, sizeof self));
     beside = beside.substr(0, beside.find_last_of('\\')) + "\\ostrel_planted_copy.dll";
-    ASSERT_TRUE(CopyFileA(hostPathFromEnv("OSTREL_PLANTED").c_str(), beside.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(hostPathFromEnv("OSTREL_STANDIN").c_str(), beside.c_str(), FALSE)); // any module
     ASSERT_TRUE(restrictDllSearch());
     EXPECT_EQ(LoadLibraryA("ostrel_planted_copy.dll"), nullptr);
     EXPECT_NE(LoadLibraryA(beside.c_str()), nullptr); // loadable: the search refused it
