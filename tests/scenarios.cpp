@@ -30,8 +30,7 @@ const std::map<std::string, Args> kClosings = {
     {"canceled", {"Installation Canceled", "Installation of the Java Ostrel was canceled."}},
     {"done", {"Installation Completed", kSuccess}},
     {"done-restart", {"Installation Completed.  You must reboot your system.", kSuccess}},
-    {"incomplete", {"Installation Incomplete"}},
-    {"incomplete-restart", {"Installation Incomplete.  You must reboot your system."}}};
+    {"incomplete", {"Installation Incomplete"}}};
 const std::map<std::string, DWORD> kTypes = {{"sz", REG_SZ}, {"expand", REG_EXPAND_SZ}, {"dword", REG_DWORD}};
 const std::map<std::string, int> kButtons = {{"cancel", 10001}, {"install", 10002}, {"all", 10003}, {"search", 10004}};
 const std::map<std::string, UINT> kKeys = {{"tab", VK_TAB}, {"space", VK_SPACE}, {"down", VK_DOWN}, {"enter", VK_RETURN},
@@ -189,11 +188,9 @@ void Play::start() {
 bool Play::step(Args a) {
     const std::string c = a[0];
     auto arg = [&](size_t i) { return a.at(i); };
-    if (c == "args" || c == "start-in" || c == "readonly-payload" || c == "either" || c == "linger" ||
-        c == "broadcasts") { // see start(), closing() and finish()
+    if (c == "installer" || c == "args" || c == "start-in" || c == "readonly-payload" || c == "either" ||
+        c == "linger" || c == "broadcasts") { // see start(), closing() and finish()
         set[c] = a.size() > 1 ? a[1] : "yes";
-    } else if (c == "test-build") {
-        set["installer"] = "OSTREL_INSTALLER_TEST";
     } else if (c == "nine-x") {
         RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version", REG_SZ, "win98", 6);
     } else if (c == "vm") { // vm <home> <answer, or name=answer/...> [folder, or file=content...]
@@ -211,12 +208,12 @@ bool Play::step(Args a) {
             (eq = a[i].find('=')) == std::string::npos
                 ? makeDirs(a[1] + "\\" + a[i])
                 : writeFile(a[1] + "\\" + a[i].substr(0, eq), a[i].substr(eq + 1));
-    } else if (c == "file") {
+    } else if (c == "file") { // file <path> <content> [readonly; or hold, hold-but-delete: another program's]
         EXPECT_TRUE(writeFile(arg(1), arg(2)));
-    } else if (c == "readonly") {
-        SetFileAttributesA(arg(1).c_str(), FILE_ATTRIBUTE_READONLY);
-    } else if (c == "hold") { // hold <path> [delete]: what another program lets others do
-        holds.push_back(arg(1) + (a.size() > 2 ? "|" : ""));
+        SetFileAttributesA(arg(1).c_str(), a.size() > 3 && a[3] == "readonly" ? FILE_ATTRIBUTE_READONLY
+                                                                              : FILE_ATTRIBUTE_NORMAL);
+        if (a.size() > 3 && a[3] != "readonly")
+            holds.push_back(arg(1) + (a[3] == "hold" ? "" : "|"));
     } else if (c == "path") {
         for (size_t i = 1; i < a.size(); ++i)
             path += (i > 1 ? ";" : "") + a[i];
@@ -305,8 +302,8 @@ bool Play::step(Args a) {
     return !::testing::Test::HasFailure();
 }
 
-// The dialog with this caption once it shows, or the closing message (its caption in *seen) if it comes
-// first: null then, unless the caption is "". Null after 15 s.
+// The dialog with this caption, or the closing message (caption in *seen) first: null then, unless caption is
+// "".
 HWND Play::awaitDialog(const std::string &caption, std::string *seen) {
     for (const DWORD start = GetTickCount(); GetTickCount() - start < 15000; Sleep(20))
         for (const auto &d : processDialogs(run.pi.dwProcessId))

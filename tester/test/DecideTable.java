@@ -1,7 +1,6 @@
 /*
- * The tester's verdict for the properties that VMs of every generation report, for odd, missing and
- * contradictory ones; a real run in this JVM, as the installer runs it; and the class file, which must
- * load in VMs of the 1.1 generation. Exits 1 on any mismatch.
+ * The tester's verdict for what VMs of every generation report, and for odd, missing and contradictory
+ * values; a real run, as the installer runs it; and the class format, which 1.1 VMs load. Exits 1 on a fault.
  *   java -cp <checks>:<tester> DecideTable <folder of OstrelTester.class> <a later class file, which must fail>
  */
 public class DecideTable {
@@ -40,9 +39,7 @@ public class DecideTable {
     }
 
     static int report(boolean ok, String failure) {
-        if (!ok) {
-            System.out.println(failure);
-        }
+        System.out.print(ok ? "" : failure + "\n");
         return ok ? 0 : 1;
     }
 }
