@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# `make bench`: the installer's search of T:'s 20,000 folders (scenario bench_search_of_20000_folders),
-# five times, and five walks of the same drive by `dir /s` of Wine's command interpreter.
+# `make bench`: five searches of T:'s 20,000 folders by the installer, and five by `dir /s` of Wine's cmd.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export OSTREL_INSTALLER=$PWD/build/win32/src/installer.exe OSTREL_STANDIN=$PWD/build/win32/tests/standin_vm.exe \

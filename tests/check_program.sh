@@ -1,6 +1,5 @@
 #!/bin/sh
-# installer.exe is a 32-bit GUI program for Windows 4.0 on that imports only Windows system DLLs, so it
-# starts from its folder alone on both platform families.
+# installer.exe: a 32-bit GUI program for Windows 4.0 on, importing system DLLs only (it starts on its own).
 headers=$(${OBJDUMP:-i686-w64-mingw32-objdump} -p "$1") || exit 1
 echo "$headers" | grep -q 'file format pei-i386' || { echo "not a 32-bit program"; exit 1; }
 echo "$headers" | grep -qE '^Subsystem[[:space:]]+00000002' || { echo "not a GUI program"; exit 1; }

@@ -1,5 +1,4 @@
-// Works the real installer.exe as a user would and lays out the machine it runs on; shared by the scenario
-// runner and the demo's scripted user. Controls are read and worked across processes.
+// Works the real installer.exe as a user would (across processes) and lays out the machine it runs on.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +8,7 @@
 #include <utility>
 #include <vector>
 
-// One run of installer.exe. Every process it starts belongs to a job that the run ends, so that no
-// stand-in VM outlives its test and holds the test runner's output open.
+// One run of installer.exe, in a job that the run ends: no stand-in VM outlives its test and its output.
 struct InstallerRun {
     PROCESS_INFORMATION pi = {};
     HANDLE job = CreateJobObjectA(nullptr, nullptr);

@@ -1,6 +1,5 @@
-// The rules that need no Win32, in one table: PATH pieces, JavaHome values, the tester's answer, home
-// folders and case in single- and double-byte code pages, the line edits of the two text files, the text
-// of files on disk, and the CLASSPATH text. Built natively, under AddressSanitizer and UBSan.
+// The rules that need no Win32, in one table (tests/README.md lists them); built natively, under ASan and
+// UBSan.
 #include <gtest/gtest.h>
 
 #include "discovery/path_pieces.h"
@@ -71,7 +70,6 @@ std::string apply(const std::string &rule, const std::string &in) {
 TEST(Rules, Table) {
     const std::string listed = "Installation of the Java Ostrel was not completed. These files could not be "
                                "written:\nf1\nf2\nf3\nf4\nf5\nf6\nf7\nf8\nf9\nf10";
-    // Rows of one rule share a line.
     // clang-format off
     const std::vector<std::tuple<std::string, std::string, std::string>> rows = {
         {"split", "C:\\a;;C:\\b;", "[C:\\a][C:\\b]"}, {"split", ";;", ""},
@@ -80,7 +78,8 @@ TEST(Rules, Table) {
         {"letter", "\\\\server\\share", "no"}, {"letter", "\"C:\\a\"", "no"}, {"letter", " C:\\a", "no"},
         {"letter", "\x83\x41", "no"},
         {"javahome", std::string("C:\\jdk\0", 7), "C:\\jdk\\bin"},
-        {"javahome", std::string("C:\\jdk\\\0junk", 11), "C:\\jdk\\\\bin"}, {"javahome", "C:\\jdk", "<none>"}, // no terminator: perhaps cut short
+        {"javahome", std::string("C:\\jdk\\\0junk", 11), "C:\\jdk\\\\bin"},
+        {"javahome", "C:\\jdk", "<none>"}, // no terminator: perhaps cut short
         {"javahome-binary", std::string("C:\\jdk\0", 7), "<none>"},
         {"answer", "14", "101"}, {"answer", "6", "100"}, {"answer", "2", "110"}, {"answer", "4", "000"},
         {"answer", "1", "010"}, {"answer", "18", "110"}, {"answer", "256", "010"}, {"answer", "15", "101"},

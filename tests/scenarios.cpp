@@ -1,6 +1,5 @@
-// Runs the scenarios of scenarios.txt (tests/README.md explains them) against the real installer.exe, and
-// holds every run to what always holds: one closing message, then exit code 0; every VM started by the
-// tester's protocol; nothing changed that the scenario does not name; no process of the run left running.
+// Runs the scenarios of scenarios.txt against the real installer.exe, each held to what always holds (see
+// tests/README.md): one closing message, exit code 0, VMs started as the tester needs, nothing else changed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -313,8 +312,7 @@ HWND Play::awaitDialog(const std::string &caption, std::string *seen) {
     return nullptr;
 }
 
-// closing <kind> [line...]: the closing message, at once after a cancel; OK; then exit code 0. "any" takes
-// whichever it is, and of an incomplete installation only its first sentence.
+// closing <kind> [line...]: the message, at once after a cancel; OK; exit code 0. "any": whichever it is.
 void Play::closing(const Args &a) {
     std::string caption, kind = a.at(1);
     HWND box = awaitDialog("", &caption);
@@ -357,8 +355,8 @@ void Play::finish() {
         const bool named = expected.count(k.first) && !(set.count("either") && now == was);
         EXPECT_EQ(now, named ? expected[k.first] : was) << k.first;
     }
-    // Every VM ran the tester from the start-up folder that holds it, without a CLASSPATH, by the launcher
-    // and the command line of its attempt, and none started once a cancel had taken effect.
+    // Every VM ran the tester from the start-up folder, without CLASSPATH, by its attempt's command line,
+    // and none started once a cancel had taken effect.
     std::ifstream log(kLog);
     Args vms;
     for (std::string record; std::getline(log, record);) {

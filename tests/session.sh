@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The Wine session of the tests: scripts/wine-session.sh, with drives linked to folders under
-# build/test-drives. Scenarios fill and empty D: to G: themselves; A: and B: exist but are never offered;
-# H: holds links that form cycles; T: a tree of 20,000 folders; M: names a folder that does not exist;
-# Z: stays the host's root.   Usage: tests/session.sh command [args...]
+# scripts/wine-session.sh with drives linked to build/test-drives: scenarios fill D: to G:; A: and B: are never
+# offered; H: holds links that form cycles; T: 20,000 folders; M: is missing; Z: stays the host's root.
+# Usage: tests/session.sh command [args...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 drives="$top/build/test-drives"

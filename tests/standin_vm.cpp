@@ -1,7 +1,6 @@
-// A stand-in for a Java VM launcher, copied into VM folders as java.exe, javaw.exe, jrew.exe or jre.exe.
-// It answers with the exit code that standin.cfg beside it gives for its name ("javaw.exe=14", or "*=14"
-// for any name; "code,ms" answers after ms milliseconds, "code,forever" never), and appends how it was
-// started to the file that OSTREL_STANDIN_LOG names:
+// A stand-in VM launcher (java.exe, javaw.exe, jrew.exe, jre.exe): exits with the code standin.cfg beside
+// it gives its name ("javaw.exe=14", "*=14" for any; "14,500" after 500 ms, "14,forever" never), and
+// appends how it was started to the file that OSTREL_STANDIN_LOG names:
 //   <own path>|<command line>|<current directory>|CLASSPATH=<set|unset>|tester=<yes|no>|<tick count>
 #include <windows.h>
 

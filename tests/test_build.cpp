@@ -1,6 +1,5 @@
-// Linked into installer_test.exe in place of the probe limit: the limit is OSTREL_PROBE_LIMIT_MS; the
-// allocation numbered OSTREL_FAIL_ALLOCATION fails as when memory runs out; at the end, the file that
-// OSTREL_ALLOCATIONS names receives the number of allocations made.
+// In installer_test.exe: the probe limit is OSTREL_PROBE_LIMIT_MS; allocation number OSTREL_FAIL_ALLOCATION
+// fails as when memory runs out; the file OSTREL_ALLOCATIONS names receives the number of allocations.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>

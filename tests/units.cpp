@@ -15,8 +15,7 @@ TEST(Units, APlantedDllBesideTheProgramIsNotLoadedByName) {
     EXPECT_NE(LoadLibraryA(beside.c_str()), nullptr); // loadable: the search refused it
 }
 
-// On the 9x family the old file is moved aside first; when the new one then cannot move in, the old
-// one must come back under its name.
+// On the 9x family the old file moves aside first; if the new one cannot move in, the old one comes back.
 TEST(Units, The9xReplacementPutsTheOldFileBackWhenTheNewOneCannotMoveIn) {
     removeTree("C:\\u");
     ASSERT_TRUE(writeFile("C:\\u\\file", "old"));

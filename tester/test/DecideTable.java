@@ -1,7 +1,6 @@
 /*
  * The tester's verdict for what VMs of every generation report, and for odd, missing and contradictory
  * values; a real run, as the installer runs it; and the class format, which 1.1 VMs load. Exits 1 on a fault.
- *   java -cp <checks>:<tester> DecideTable <folder of OstrelTester.class> <a later class file, which must fail>
  */
 public class DecideTable {
     // java.version|java.specification.version|java.class.version=exit code; "-" stands for a missing one.

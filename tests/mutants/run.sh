@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# `make mutants`: applies each fault of faults.txt in turn to a copy of the sources (a fault that does not
-# build counts as caught), rebuilds what it touches, runs the suite, fastest tests first, up to its first
-# failure, and says whether the suite caught the fault.   Usage: tests/mutants/run.sh [NUMBER...]
+# `make mutants`: each fault of faults.txt in turn, in a copy of the sources: rebuild, run the suite up to its
+# first failure, caught or survived (a fault that does not build is caught).   Usage: run.sh [NUMBER...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 work="$top/build/mutants"
