@@ -3,7 +3,8 @@
 # prints the exact commands and stops.
 set -euo pipefail
 
-packages=(cmake make g++ clang-format mingw-w64 wine wine32:i386 wine64 xvfb
+# fonts-wine holds Marlett, which draws the glyphs of a caption's buttons (without it the close box shows "r").
+packages=(cmake make g++ clang-format mingw-w64 wine wine32:i386 wine64 fonts-wine xvfb
           googletest ecj default-jdk-headless imagemagick locales x11-utils)
 
 # The double-byte code page tests run Wine under this locale (code page 932).

@@ -37,8 +37,5 @@ public class DecideTable {
         return out.contains("\n  minor version: 3\n  major version: 45\n");
     }
 
-    static int report(boolean ok, String failure) {
-        System.out.print(ok ? "" : failure + "\n");
-        return ok ? 0 : 1;
-    }
+    static int report(boolean ok, String failure) { System.out.print(ok ? "" : failure + "\n"); return ok ? 0 : 1; }
 }
