@@ -29,12 +29,14 @@ test: host-test wine-test
 bench: win32
 	tests/bench.sh
 
-# The fault suite alone (also part of `make test`, with fewer runs): cancels at random moments and hostile
-# machine states. Each random run prints its seed; OSTREL_FAULT_SEED=<seed> replays it, OSTREL_FAULT_RUN=<n>
-# one run of it; OSTREL_FAULT_RUNS sets how many runs each random scenario makes.
+# The fault suite alone (also part of `make test`, with fewer runs): cancels at random moments, and memory
+# that runs out at each allocation in turn. Each random run prints its seed; OSTREL_FAULT_SEED=<seed>
+# replays it, OSTREL_FAULT_RUN=<n> one run of it; OSTREL_FAULT_RUNS sets how many runs each random scenario
+# makes, OSTREL_ALLOCATION_RUNS how many allocations fail ("all": each in turn).
 .PHONY: faults
 faults: win32
-	OSTREL_FAULT_RUNS=$${OSTREL_FAULT_RUNS:-40} tests/session.sh ctest --preset win32 -L faults --verbose
+	OSTREL_FAULT_RUNS=$${OSTREL_FAULT_RUNS:-40} OSTREL_ALLOCATION_RUNS=$${OSTREL_ALLOCATION_RUNS:-all} \
+	  tests/session.sh ctest --preset win32 -L faults --verbose
 
 dist: win32
 	scripts/make-dist.sh
