@@ -6,4 +6,6 @@ echo "$headers" | grep -qE '^Subsystem[[:space:]]+00000002' || { echo "not a GUI
 echo "$headers" | grep -qE '^MajorSubsystemVersion[[:space:]]+4$' || { echo "needs more than Windows 4.0"; exit 1; }
 others=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' |
   grep -vxE 'kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|msvcrt.dll') && { echo "imports $others"; exit 1; }
-echo "installer.exe: a 32-bit GUI program that imports system DLLs only"
+# Downloaded with the bridge's files: 250 KB at most.
+size=$(stat -c %s "$1") && [ "$size" -le 256000 ] || { echo "$size bytes, more than 250 KB"; exit 1; }
+echo "installer.exe: a 32-bit GUI program of $size bytes that imports system DLLs only"
