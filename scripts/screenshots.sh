@@ -15,9 +15,6 @@ set -euo pipefail
 top=$1 work=$2
 c="$WINEPREFIX/drive_c"
 ln -s "$work/d" "$WINEPREFIX/dosdevices/d:"
-# The caption's buttons are glyphs of the Marlett font; this Wine does not find its own copy, so the
-# prefix gets one, or the close box would show an "r".
-cp /usr/share/wine/fonts/marlett.ttf "$c/windows/Fonts/"
 user="$top/build/win32/tests/demo_user.exe"
 export OSTREL_STANDIN="$top/build/win32/tests/standin_vm.exe"
 mkdir -p "$c/OstrelDemo/setup"

@@ -42,6 +42,9 @@ if [ "$keep" = 0 ] || [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$(dirname "$prefix")"
   wineboot -i >/dev/null 2>&1
   wineserver -w
+  # The caption's buttons are glyphs of the Marlett font; this Wine does not find its own copy, so the
+  # prefix gets one, or the close box would show an "r" (in the demo and in the pictures).
+  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
 fi
 
 # Under Xvfb there is no window manager: unmanaged windows keep Wine from waiting up to two seconds
