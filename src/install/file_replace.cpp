@@ -62,24 +62,19 @@ class TempFile {
     bool placed_ = false;
 };
 
-// The name of the file at path with its first character replaced by mark, and its last too when twice.
-std::string marked(const std::string &path, bool twice) {
-    std::string name = path;
-    const std::string::size_type start = path.find_last_of('\\') + 1;
-    if (start < name.size())
-        name[start] = '~';
-    if (twice && start + 1 < name.size())
-        name.back() = '~';
-    return name;
+// The folder part of path, up to and with its last backslash: the name after it is one the installer
+// places, in ASCII, so that backslash is no trail byte of a double-byte character.
+std::string folderOf(const std::string &path) {
+    return path.substr(0, path.find_last_of('\\') + 1);
 }
 } // namespace
 
 std::string temporaryBeside(const std::string &path) {
-    return marked(path, false);
+    return folderOf(path) + "~osnew.tmp";
 }
 
 std::string setAsideBeside(const std::string &path) {
-    return marked(path, true);
+    return folderOf(path) + "~osold.tmp";
 }
 
 ReadResult readTextFile(const std::string &path, TextFileContent &content, bool endsAtFirstCtrlZ) {

@@ -7,8 +7,9 @@
 #include "install/line_rewrite.h"
 
 // Where the new version of a file is made before it takes the file's place, and where the file itself is
-// set aside meanwhile on the 9x family: beside it, under names no longer than its own ("~strel.jar" and
-// "~strel.ja~" for ostrel.jar), so that they fit wherever the file fits.
+// set aside meanwhile on the 9x family: beside it, under names that are the installer's own (a file left
+// there by an interrupted run may be overwritten) and no longer than the shortest name it places
+// (ostrel.jar), so that they fit wherever each file fits; short names (8.3) suit any file system.
 std::string temporaryBeside(const std::string &path);
 std::string setAsideBeside(const std::string &path);
 
