@@ -119,7 +119,7 @@ TEST(Rules, Table) {
         {"classpath", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar"},
         {"classpath", "C:\\T\\ostrel.jar;", "C:\\T\\ostrel.jar;;C:\\T\\tamrix.jar"},
         {"registry-text", std::string("a;b\0junk", 8), "a;b"}, {"registry-text", "unterminated", "unterminated"},
-        {"failures", "10", listed}, {"failures", "12", listed + "\nand 2 more"}};
+        {"failures", "10", listed}, {"failures", "12", listed + "\nand 2 more"}, {"failures", "0", "Installation of the Java Ostrel was not completed."}};
     // clang-format on
     for (const auto &[rule, in, out] : rows)
         EXPECT_EQ(apply(rule, in), out) << rule << " of \"" << in << "\"";

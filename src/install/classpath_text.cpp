@@ -46,7 +46,9 @@ std::string registryStringText(const std::string &data) {
 }
 
 std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations) {
-    std::string text = "Installation of the Java Ostrel was not completed. These files could not be written:";
+    std::string text = kIncompleteText;
+    if (!failedDestinations.empty()) // else memory ran out before the installation could finish
+        text += " These files could not be written:";
     for (std::size_t i = 0; i < failedDestinations.size() && i < kListedFailures; ++i)
         text += "\n" + failedDestinations[i];
     if (failedDestinations.size() > kListedFailures)

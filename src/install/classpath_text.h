@@ -24,6 +24,7 @@ std::string extendedClasspath(const std::string &oldText, const std::string &tar
 // no terminating NUL.
 std::string registryStringText(const std::string &data);
 
-// The text of the message that reports an installation that was not completed: the sentence, then one
-// line per failed destination, the first ten of them, then "and N more".
+// The message that reports an installation that was not completed: this sentence, then, when something
+// could not be written, one line per failed destination, the first ten of them, then "and N more".
+constexpr const char *kIncompleteText = "Installation of the Java Ostrel was not completed.";
 std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations);

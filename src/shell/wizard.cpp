@@ -22,7 +22,6 @@ constexpr const char *kCanceledCaption = "Installation Canceled";
 constexpr const char *kSuccessText = "Installation of the Java Ostrel was successful.";
 constexpr const char *kCompletedCaption = "Installation Completed";
 constexpr const char *kIncompleteCaption = "Installation Incomplete";
-constexpr const char *kIncompleteText = "Installation of the Java Ostrel was not completed.";
 constexpr const char *kIncompleteRestartCaption = "Installation Incomplete.  You must reboot your system.";
 constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
 } // namespace
