@@ -15,9 +15,12 @@ host: deps
 host-test: host
 	ctest --preset host
 
+# The program's tree first: the tests' tree runs against what it built.
 win32: deps
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j $(JOBS)
+	cmake --preset win32-tests >/dev/null
+	cmake --build --preset win32-tests -j $(JOBS)
 
 wine-test: win32
 	tests/session.sh ctest --preset win32

@@ -1,9 +1,10 @@
-# Cross build of the 32-bit Windows program with MinGW-w64 (posix thread model: GoogleTest needs
-# std::mutex; every program is linked statically, so no thread DLL is needed at run time).
+# Cross build of the 32-bit Windows program with MinGW-w64, win32 thread model: its runtime imports only
+# functions that Windows 95, 98 and NT 4.0 export (the posix model's winpthreads would import functions of
+# XP and Vista). Every program is linked statically, so no runtime DLL is needed at run time.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <deque>
 #include <new>
-#include <process.h>
 #include <vector>
 
 #include "discovery/drive_dialog.h"
@@ -11,6 +10,7 @@
 #include "shell/handles.h"
 #include "shell/progress_dialogs.h"
 #include "shell/protocol.h"
+#include "shell/threads.h"
 
 namespace {
 // True when name is "java.exe" in any case. A name equal to it ignoring case is plain ASCII, so an
@@ -216,8 +216,7 @@ bool searchDrives(HWND dialog, HANDLE token) {
     ReportQueue queue(token);
     if (!queue.usable())
         return false;
-    const UniqueObject lister(
-        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, listerThread, &queue, 0, nullptr)));
+    const UniqueObject lister = startThread(listerThread, &queue);
     if (!lister)
         return false;
     const bool finished = sendReports(queue, dialog, token);

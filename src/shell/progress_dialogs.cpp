@@ -1,7 +1,5 @@
 #include "shell/progress_dialogs.h"
 
-#include <process.h>
-
 #include <new>
 #include <string>
 
@@ -9,6 +7,7 @@
 #include "resource.h"
 #include "shell/installer.h"
 #include "shell/protocol.h"
+#include "shell/threads.h"
 #include "verify/verify_worker.h"
 
 UniqueObject g_cancelToken;
@@ -38,8 +37,7 @@ unsigned __stdcall workerThread(void *worker) {
 
 void startWorker(Worker *worker) {
     // Never joined: the dialog only waits for messages, so the handle goes at once.
-    const UniqueObject thread(
-        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, workerThread, worker, 0, nullptr)));
+    (void)startThread(workerThread, worker);
 }
 
 // Ends the dialog. After a cancellation the token stays open for the worker that may still poll it;

@@ -13,14 +13,15 @@ inline bool ansiLeadByte(unsigned char c) {
 }
 
 // The text that a call of the Get...A kind reports: get(buffer, size) returns the length written, or the
-// size needed when the buffer is too small. Empty when it cannot be read.
+// size needed when the buffer is too small. Empty when it cannot be read. The first call has a real
+// buffer: the oldest systems do not promise to take a null one.
 template <typename Get> std::string readWhole(Get get) {
-    for (DWORD size = get(nullptr, 0); size != 0;) {
+    for (DWORD size = MAX_PATH; size != 0;) {
         std::string text(size, '\0');
         const DWORD length = get(&text[0], size);
         if (length < size)
             return text.substr(0, length);
-        size = length; // it grew meanwhile: again with the size now needed
+        size = length; // too small: again with the size now needed
     }
     return std::string();
 }

@@ -1,0 +1,17 @@
+// Starting a worker thread in the way every system the installer runs on accepts.
+#pragma once
+
+#include <windows.h>
+
+#include <process.h>
+
+#include "shell/handles.h"
+
+using ThreadRoutine = unsigned(__stdcall *)(void *);
+
+// Starts routine(argument) on a new thread; the handle is null when it could not start. Windows 95 and 98
+// refuse to create a thread without a place for its id, so one is always given.
+inline UniqueObject startThread(ThreadRoutine routine, void *argument) {
+    unsigned id = 0;
+    return UniqueObject(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, routine, argument, 0, &id)));
+}
