@@ -60,10 +60,12 @@ std::string apply(const std::string &rule, const std::string &in) {
         return extendedClasspath(in, "C:\\T", cp932);
     if (rule == "registry-text")
         return registryStringText(in);
-    std::vector<std::string> failed; // "failures": that many failed destinations f1, f2...
+    std::vector<std::string> failed, left; // "failures" N,M: failed destinations f1... fN, VMs v1... vM
     for (int i = 1; i <= std::stoi(in); ++i)
         failed.push_back("f" + std::to_string(i));
-    return incompleteInstallationText(failed);
+    for (int i = 1; i <= std::stoi(in.substr(in.find(',') + 1)); ++i)
+        left.push_back("v" + std::to_string(i));
+    return incompleteInstallationText(failed, left);
 }
 } // namespace
 
@@ -119,7 +121,10 @@ TEST(Rules, Table) {
         {"classpath", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar"},
         {"classpath", "C:\\T\\ostrel.jar;", "C:\\T\\ostrel.jar;;C:\\T\\tamrix.jar"},
         {"registry-text", std::string("a;b\0junk", 8), "a;b"}, {"registry-text", "unterminated", "unterminated"},
-        {"failures", "10", listed}, {"failures", "12", listed + "\nand 2 more"}, {"failures", "0", "Installation of the Java Ostrel was not completed."}};
+        {"failures", "10,0", listed}, {"failures", "12,0", listed + "\nand 2 more"},
+        {"failures", "0,0", "Installation of the Java Ostrel was not completed."},
+        {"failures", "1,11", listed.substr(0, listed.find("\nf2")) + "\nThese Java VMs were left as they were:"
+                             "\nv1\nv2\nv3\nv4\nv5\nv6\nv7\nv8\nv9\nv10\nand 1 more"}};
     // clang-format on
     for (const auto &[rule, in, out] : rows)
         EXPECT_EQ(apply(rule, in), out) << rule << " of \"" << in << "\"";

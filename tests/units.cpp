@@ -1,6 +1,8 @@
 // The few behaviours that no run of the whole program can reach, tested on the Win32 parts directly.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "driver.h"
 #include "install/file_replace.h"
 #include "shell/hardening.h"
@@ -15,13 +17,27 @@ TEST(Units, APlantedDllBesideTheProgramIsNotLoadedByName) {
     EXPECT_NE(LoadLibraryA(beside.c_str()), nullptr); // loadable: the search refused it
 }
 
-// On the 9x family the old file moves aside first; if the new one cannot move in, the old one comes back.
-TEST(Units, The9xReplacementPutsTheOldFileBackWhenTheNewOneCannotMoveIn) {
-    removeTree("C:\\u");
-    ASSERT_TRUE(writeFile("C:\\u\\file", "old"));
-    EXPECT_FALSE(replaceFile("C:\\u\\file", "C:\\u\\missing-new", "C:\\u\\old", PlatformFamily::Win9x));
-    std::string content;
-    EXPECT_TRUE(readFile("C:\\u\\file", content) && content == "old") << content;
-    EXPECT_EQ(GetFileAttributesA("C:\\u\\old"), INVALID_FILE_ATTRIBUTES);
+// A set of files is placed whole or not at all, in the way of each family: when the last file's new
+// version cannot move in, the earlier ones get their old versions back, and nothing is left beside them.
+TEST(Units, AFileSetIsPlacedWholeOrNotAtAll) {
+    for (const PlatformFamily family : {PlatformFamily::Nt, PlatformFamily::Win9x}) {
+        removeTree("C:\\u");
+        ASSERT_TRUE(writeFile("C:\\u\\a.txt", "a") && writeFile("C:\\u\\d.txt", "d") &&
+                    writeFile("C:\\u\\src", "new"));
+        {
+            FileSet files(family);
+            for (const char *name : {"C:\\u\\a.txt", "C:\\u\\c.txt", "C:\\u\\d.txt"})
+                EXPECT_TRUE(files.copy("C:\\u\\src", name));
+            ASSERT_TRUE(DeleteFileA(temporaryBeside("C:\\u\\d.txt").c_str())); // d's new version vanishes
+            EXPECT_FALSE(files.place());
+            EXPECT_EQ(files.failed(), "C:\\u\\d.txt");
+        }
+        std::set<std::string> left;
+        walkTree("C:\\u", [&](const std::string &path, DWORD) {
+            std::string content;
+            left.insert(path + "=" + (readFile(path, content) ? content : "?"));
+        });
+        EXPECT_EQ(left, (std::set<std::string>{"C:\\u\\a.txt=a", "C:\\u\\d.txt=d", "C:\\u\\src=new"}));
+    }
     removeTree("C:\\u");
 }

@@ -10,6 +10,7 @@
 #include "shell/ascii_text.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
+#include "shell/system_text.h"
 
 namespace {
 struct EnvironmentBlockFree {
@@ -86,9 +87,15 @@ int Installer::scanRegistry() {
 }
 
 int Installer::collectCandidates() {
+    // A VM is known by its full path from here on: a relative piece (jdk\bin) is resolved from the start-up
+    // directory, which is current now, so that the list, the repeat check, the copies and CLASSPATH all name
+    // the same folder that every program can find.
     for (const PathEntry *p = pathList.get(); p != nullptr; p = p->next.get()) {
-        if (hasLauncher(p->dir.c_str()))
-            (void)pushVmEntry(vmList, p->dir.c_str());
+        if (!hasLauncher(p->dir.c_str()))
+            continue;
+        const std::string dir = fullPath(p->dir);
+        if (!dir.empty())
+            (void)pushVmEntry(vmList, dir.c_str());
     }
     return 1;
 }

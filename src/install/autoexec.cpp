@@ -19,8 +19,10 @@ int patchAutoexec(const char *root, const char *fileName, const char *target, bo
             dir += '\\';
         const std::string path = dir + fileName;
         TextFileContent content;
-        // Only a file that is not there counts as empty: one that cannot be read must not be replaced by
-        // the added line alone.
+        // Only a file that is not there counts as empty: one that cannot be read, or that a replacement cut
+        // short left under another name, must not be replaced by the added line alone.
+        if (!recoverInterruptedReplacement(path))
+            return 0;
         const ReadResult read = readTextFile(path, content, true);
         if (read == ReadResult::Failed)
             return 0;

@@ -7,17 +7,25 @@
 #include "install/file_replace.h"
 #include "install/line_rewrite.h"
 
-int patchAwtProperties(const char *directory, const char *fileName) {
+int patchAwtProperties(const char *directory, const char *fileName, bool *changed) {
+    if (changed)
+        *changed = false;
     if (directory == nullptr || fileName == nullptr)
         return 0;
     try {
-        const std::string dir = directory;
-        const std::string path = dir + fileName;
+        const std::string path = std::string(directory) + fileName;
         TextFileContent content;
-        if (readTextFile(path, content, false) != ReadResult::Read)
+        if (!recoverInterruptedReplacement(path) || readTextFile(path, content, false) != ReadResult::Read)
             return 0;
-        content.text = rewriteAwtProperties(content.text);
-        return replaceTextFile(path, content) ? 1 : 0;
+        const std::string text = rewriteAwtProperties(content.text);
+        if (text == content.text)
+            return 1; // it names the bridge already: not written again (it may be read-only)
+        content.text = text;
+        if (!replaceTextFile(path, content))
+            return 0;
+        if (changed)
+            *changed = true;
+        return 1;
     } catch (const std::bad_alloc &) {
         return 0; // the file is replaced only after everything was built and written
     }

@@ -11,6 +11,17 @@ std::string decimal(std::size_t n) {
     while ((n /= 10) != 0);
     return digits;
 }
+
+// The heading, then one line per item, the first ten of them, then "and N more"; nothing for no item.
+void appendList(std::string &text, const char *heading, const std::vector<std::string> &items) {
+    if (items.empty())
+        return;
+    text += heading;
+    for (std::size_t i = 0; i < items.size() && i < kListedFailures; ++i)
+        text += "\n" + items[i];
+    if (items.size() > kListedFailures)
+        text += "\nand " + decimal(items.size() - kListedFailures) + " more";
+}
 } // namespace
 
 std::vector<std::string> bridgeJars(const std::string &target) {
@@ -45,13 +56,10 @@ std::string registryStringText(const std::string &data) {
     return data.substr(0, data.find('\0'));
 }
 
-std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations) {
-    std::string text = kIncompleteText;
-    if (!failedDestinations.empty()) // else memory ran out before the installation could finish
-        text += " These files could not be written:";
-    for (std::size_t i = 0; i < failedDestinations.size() && i < kListedFailures; ++i)
-        text += "\n" + failedDestinations[i];
-    if (failedDestinations.size() > kListedFailures)
-        text += "\nand " + decimal(failedDestinations.size() - kListedFailures) + " more";
+std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations,
+                                       const std::vector<std::string> &vmsLeft) {
+    std::string text = kIncompleteText; // alone when memory ran out before the installation could finish
+    appendList(text, " These files could not be written:", failedDestinations);
+    appendList(text, "\nThese Java VMs were left as they were:", vmsLeft);
     return text;
 }

@@ -6,75 +6,61 @@
 #include <utility>
 
 #include "shell/handles.h"
+#include "shell/system_text.h"
 
 namespace {
-// The new version of a file while it is made beside the file. It removes itself on every way out unless
-// it was put in place.
-class TempFile {
-  public:
-    explicit TempFile(const std::string &destination) : path_(temporaryBeside(destination)) {
-        // A stale copy left by an earlier run is overwritten, whatever attributes it was given.
-        (void)SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+bool present(const std::string &path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes a file of the installer's own, whatever attributes it was given.
+bool removeOwnFile(const std::string &path) {
+    (void)SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) != FALSE;
+}
+
+// The path with the name's extension (from its first dot) replaced. The name is one the installer places,
+// in ASCII, so the backslash before it is no trail byte of a double-byte character.
+std::string withExtension(const std::string &path, const char *extension) {
+    return path.substr(0, path.find('.', path.find_last_of('\\') + 1)) + extension;
+}
+
+// Writes the bytes; every write, the flush and the close are checked, so that a file put in place is
+// complete on disk.
+bool writeWhole(const std::string &path, const std::string &bytes) {
+    UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    for (std::string::size_type done = 0; file && done < bytes.size();) {
+        // A short write is not a failure by itself: the next call says whether the disk is full.
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::string::size_type>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
     }
-    TempFile(const TempFile &) = delete;
-    TempFile &operator=(const TempFile &) = delete;
-    ~TempFile() {
-        if (!placed_)
-            (void)SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL), (void)DeleteFileA(path_.c_str());
-    }
+    return file && FlushFileBuffers(file.get()) && CloseHandle(file.release());
+}
 
-    const std::string &path() const { return path_; }
+// A copy on disk before it takes a file's place: after a power loss it must not be there by name only.
+bool flushToDisk(const std::string &path) {
+    UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    return file && FlushFileBuffers(file.get()) && CloseHandle(file.release());
+}
 
-    // Writes the bytes; every write, the flush and the close are checked, so that a file put in place is
-    // complete on disk.
-    bool write(const std::string &bytes) {
-        UniqueFile file(CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-        for (std::string::size_type done = 0; file && done < bytes.size();) {
-            // A short write is not a failure by itself: the next call says whether the disk is full.
-            const DWORD chunk =
-                static_cast<DWORD>(std::min<std::string::size_type>(bytes.size() - done, 1u << 20));
-            DWORD written = 0;
-            if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0)
-                return false;
-            done += written;
-        }
-        return file && FlushFileBuffers(file.get()) && CloseHandle(file.release());
-    }
-
-    // Copies source; the copy is never read-only, though a source on a CD is.
-    bool copyOf(const std::string &source) {
-        const DWORD attributes = CopyFileA(source.c_str(), path_.c_str(), FALSE)
-                                     ? GetFileAttributesA(path_.c_str())
-                                     : INVALID_FILE_ATTRIBUTES;
-        return attributes != INVALID_FILE_ATTRIBUTES &&
-               SetFileAttributesA(path_.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-
-    // Puts the new version in place of the destination; false when that failed.
-    bool place(const std::string &destination) {
-        placed_ = replaceFile(destination, path_, setAsideBeside(destination), runningFamily());
-        return placed_;
-    }
-
-  private:
-    std::string path_;
-    bool placed_ = false;
-};
-
-// The folder part of path, up to and with its last backslash: the name after it is one the installer
-// places, in ASCII, so that backslash is no trail byte of a double-byte character.
-std::string folderOf(const std::string &path) {
-    return path.substr(0, path.find_last_of('\\') + 1);
+// The NT family's renames are written through to disk before they return; the 9x family has no such rename
+// and none that replaces a file.
+bool replaceOnNt(const std::string &from, const std::string &to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 } // namespace
 
 std::string temporaryBeside(const std::string &path) {
-    return folderOf(path) + "~osnew.tmp";
+    return withExtension(path, ".~nw");
 }
 
 std::string setAsideBeside(const std::string &path) {
-    return folderOf(path) + "~osold.tmp";
+    return withExtension(path, ".~od");
 }
 
 ReadResult readTextFile(const std::string &path, TextFileContent &content, bool endsAtFirstCtrlZ) {
@@ -102,47 +88,112 @@ ReadResult readTextFile(const std::string &path, TextFileContent &content, bool 
 }
 
 PlatformFamily runningFamily() {
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-#ifdef _MSC_VER
-#pragma warning(suppress : 4996) // deprecated, yet the one call that tells the 9x family apart
-#endif
-    const BOOL known = GetVersionExA(&info);
     // When the family cannot be told, the 9x way is the one that works on both.
-    return (known && info.dwPlatformId == VER_PLATFORM_WIN32_NT) ? PlatformFamily::Nt : PlatformFamily::Win9x;
+    return windowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT ? PlatformFamily::Nt
+                                                                  : PlatformFamily::Win9x;
 }
 
-bool replaceFile(const std::string &path, const std::string &newPath, const std::string &oldPath,
-                 PlatformFamily family) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    // A read-only file is its owner's word that it must not change. The 9x way would move it aside all the
-    // same, and a replacing rename may not refuse it on every system, so it is checked here for both.
-    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
-        return false;
-    if (family == PlatformFamily::Nt)
-        return MoveFileExA(newPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (!exists)
-        return MoveFileA(newPath.c_str(), path.c_str()) != FALSE; // refuses to replace one that just appeared
+bool recoverInterruptedReplacement(const std::string &path) {
+    const std::string setAside = setAsideBeside(path);
+    if (!present(setAside))
+        return true;
+    if (!present(path))
+        return MoveFileA(setAside.c_str(), path.c_str()) != FALSE; // the file, back under its name
+    return removeOwnFile(setAside); // the file is in place: this is the version that it replaced
+}
 
-    (void)DeleteFileA(oldPath.c_str()); // left by an earlier run that could not delete it; the move tells
-    if (!MoveFileA(path.c_str(), oldPath.c_str()))
+FileSet::~FileSet() {
+    for (const Entry &e : entries_)
+        if (!e.placed)
+            (void)removeOwnFile(e.temporary);
+}
+
+bool FileSet::fail(const std::string &destination) {
+    if (failed_.empty())
+        failed_ = destination;
+    return false;
+}
+
+bool FileSet::prepare(const std::string &destination) {
+    if (!failed_.empty())
         return false;
-    if (!MoveFileA(newPath.c_str(), path.c_str())) {
-        // It was there a moment ago; should even this fail, nothing else is left to try.
-        (void)MoveFileA(oldPath.c_str(), path.c_str());
+    if (!recoverInterruptedReplacement(destination))
+        return fail(destination);
+    entries_.push_back(Entry{destination, temporaryBeside(destination), setAsideBeside(destination)});
+    // A new version left by an interrupted run is overwritten, whatever attributes it was given.
+    (void)SetFileAttributesA(entries_.back().temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return true;
+}
+
+bool FileSet::copy(const std::string &source, const std::string &destination) {
+    if (!prepare(destination))
         return false;
+    const char *temporary = entries_.back().temporary.c_str();
+    const DWORD attributes =
+        CopyFileA(source.c_str(), temporary, FALSE) ? GetFileAttributesA(temporary) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !SetFileAttributesA(temporary, attributes & ~FILE_ATTRIBUTE_READONLY) || !flushToDisk(temporary))
+        return fail(destination);
+    return true;
+}
+
+bool FileSet::write(const std::string &destination, const TextFileContent &content) {
+    return prepare(destination) &&
+           (writeWhole(entries_.back().temporary, encodeTextFile(content)) || fail(destination));
+}
+
+bool FileSet::putInPlace(Entry &e) {
+    const char *destination = e.destination.c_str();
+    if (family_ == PlatformFamily::Nt) {
+        // One rename replaces the file, so it is never missing; the copy of the old one is for taking back.
+        if (e.existed && !CopyFileA(destination, e.setAside.c_str(), FALSE))
+            return false;
+        e.placed = replaceOnNt(e.temporary, e.destination);
+        if (!e.placed && e.existed)
+            (void)removeOwnFile(e.setAside);
+        return e.placed;
     }
-    (void)DeleteFileA(oldPath.c_str()); // should it stay, the next run deletes it
+    if (e.existed && !MoveFileA(destination, e.setAside.c_str()))
+        return false;
+    e.placed = MoveFileA(e.temporary.c_str(), destination) != FALSE;
+    if (!e.placed && e.existed)
+        (void)MoveFileA(e.setAside.c_str(), destination); // it was there a moment ago
+    return e.placed;
+}
+
+void FileSet::takeBack(Entry &e) {
+    // Should even this fail, the next run puts back the old version that is still under its set-aside name.
+    if (family_ == PlatformFamily::Nt && e.existed)
+        (void)replaceOnNt(e.setAside, e.destination);
+    else if (removeOwnFile(e.destination) && e.existed)
+        (void)MoveFileA(e.setAside.c_str(), e.destination.c_str());
+    e.placed = false;
+}
+
+bool FileSet::place() {
+    if (!failed_.empty())
+        return false;
+    for (Entry &e : entries_) {
+        const DWORD attributes = GetFileAttributesA(e.destination.c_str());
+        e.existed = attributes != INVALID_FILE_ATTRIBUTES;
+        // A read-only file is its owner's word that it must not change; a replacement might not refuse it.
+        if (e.existed && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+            return fail(e.destination);
+    }
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (!putInPlace(entries_[i])) {
+            for (std::size_t k = i; k-- > 0;)
+                takeBack(entries_[k]);
+            return fail(entries_[i].destination);
+        }
+    }
+    for (const Entry &e : entries_)
+        if (e.existed)
+            (void)removeOwnFile(e.setAside); // should one stay, the next run removes it
     return true;
 }
 
 bool replaceTextFile(const std::string &path, const TextFileContent &content) {
-    TempFile temp(path);
-    return temp.write(encodeTextFile(content)) && temp.place(path);
-}
-
-bool copyWhole(const std::string &source, const std::string &destination) {
-    TempFile temp(destination);
-    return temp.copyOf(source) && temp.place(destination);
+    FileSet file(runningFamily());
+    return file.write(path, content) && file.place();
 }

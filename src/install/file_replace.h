@@ -1,15 +1,16 @@
-// Reading a text file whole, and replacing it by its new version so that, whatever fails, the file holds
-// either its old content or the complete new one.
+// Reading a text file whole, and replacing files by their new versions so that, whatever fails, a set of
+// files holds either all its old contents or all the new ones.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "install/line_rewrite.h"
 
-// Where the new version of a file is made before it takes the file's place, and where the file itself is
-// set aside meanwhile on the 9x family: beside it, under names that are the installer's own (a file left
-// there by an interrupted run may be overwritten) and no longer than the shortest name it places
-// (ostrel.jar), so that they fit wherever each file fits; short names (8.3) suit any file system.
+// Where the new version of a file is made before it takes the file's place, and where the old version is
+// kept meanwhile: beside the file, under names of the installer's own made from its name ("ostrel.jar":
+// "ostrel.~nw" and "ostrel.~od"), so that each file placed has names of its own and they fit wherever the
+// file fits.
 std::string temporaryBeside(const std::string &path);
 std::string setAsideBeside(const std::string &path);
 
@@ -24,18 +25,47 @@ enum class PlatformFamily { Nt, Win9x };
 // The family of the running system, as GetVersionExA tells it.
 PlatformFamily runningFamily();
 
-// Writes `content` into temporaryBeside(path) (every write, the flush and the close checked) and then puts
-// it in place of `path` in the way of the running family. False when anything failed: then `path` is as it
-// was and nothing is left beside it.
+// Settles what a replacement cut short (a power loss) left beside `path`: a file that is only under its
+// set-aside name is put back under its own, and the old version that a finished replacement left beside
+// its file is removed. False when the file could not be put back: it must not be read as missing then.
+bool recoverInterruptedReplacement(const std::string &path);
+
+// Files that are put in place together or not at all: the files of one VM, or one edited file. Each new
+// version is made beside its destination, written whole and flushed to disk, before any destination is
+// touched; then each takes its destination's place, the old version kept aside until all are in place. When
+// one cannot be placed (a read-only file, a file held open), those placed before it get their old versions
+// back. Nothing is left beside the files either way.
+class FileSet {
+  public:
+    explicit FileSet(PlatformFamily family) : family_(family) {}
+    FileSet(const FileSet &) = delete;
+    FileSet &operator=(const FileSet &) = delete;
+    ~FileSet(); // removes every new version that was not placed
+
+    // Prepare one destination: a copy of `source` (never read-only, though a source on a CD is) or the
+    // text. False when it could not be made; then the set can no longer be placed.
+    bool copy(const std::string &source, const std::string &destination);
+    bool write(const std::string &destination, const TextFileContent &content);
+
+    // Puts every prepared file in place; false when that failed and every destination is as it was.
+    bool place();
+    // The destination that could not be prepared or placed.
+    const std::string &failed() const { return failed_; }
+
+  private:
+    struct Entry {
+        std::string destination, temporary, setAside;
+        bool existed = false, placed = false;
+    };
+    bool prepare(const std::string &destination);
+    bool putInPlace(Entry &e);
+    void takeBack(Entry &e);
+    bool fail(const std::string &destination);
+
+    PlatformFamily family_;
+    std::vector<Entry> entries_;
+    std::string failed_;
+};
+
+// Replaces one text file by `content`, as a set of one file.
 bool replaceTextFile(const std::string &path, const TextFileContent &content);
-
-// Copies `source` over `destination` the same way: the destination is replaced only by a complete copy,
-// which is never read-only even when the source is (a CD). A read-only destination is left alone.
-bool copyWhole(const std::string &source, const std::string &destination);
-
-// Puts the complete file `newPath` in place of `path`, which may be absent. A read-only `path` is not
-// replaced. On the NT family one rename replaces it. The 9x family has no rename that replaces a file, so
-// `path` is moved aside to `oldPath`, `newPath` moved in, and the old file deleted; when the new file
-// cannot be moved in, the old one is moved back. False when `path` was not replaced; `newPath` then stays.
-bool replaceFile(const std::string &path, const std::string &newPath, const std::string &oldPath,
-                 PlatformFamily family);

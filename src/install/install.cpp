@@ -6,21 +6,12 @@
 #include "install/classpath_text.h"
 #include "install/config_files.h"
 #include "install/file_replace.h"
+#include "install/payload.h"
 #include "shell/system_text.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
 
 namespace {
-constexpr const char *kPayloadDir = "\\installerFiles";
-
-// Source file names in the payload folder.
-constexpr const char *kAccessibilityProperties = "\\accessibility.properties";
-constexpr const char *kTamrix14 = "\\tamrix-1_4.jar";
-constexpr const char *kTamrix12 = "\\tamrix-1_2.jar";
-constexpr const char *kTamrix11 = "\\tamrix-1_1.jar";
-constexpr const char *kOstrelJar = "\\ostrel.jar";
-constexpr const char *kSystemDlls[] = {"\\JavaOstrel.dll", "\\WindowsOstrel.dll", "\\JAWTOstrel.dll"};
-
 // Names at the destinations.
 constexpr const char *kTamrixJar = "\\tamrix.jar";
 constexpr const char *kAwtProperties = "\\awt.properties";
@@ -53,41 +44,57 @@ bool fitsPlatform(const std::string &path) {
     return path.size() < MAX_PATH;
 }
 
+// One payload file and where it goes.
+struct Copy {
+    const char *sourceName;
+    std::string destination;
+};
+
+// The steps of an installation and what they report: what could not be written, and which chosen VMs
+// were left as they were.
 class InstallSteps {
   public:
-    InstallSteps(const std::string &sourceDir, std::vector<std::string> &failures, bool &changed)
-        : payload_(sourceDir + kPayloadDir), failures_(failures), changed_(changed) {}
+    explicit InstallSteps(Installer &installer)
+        : payload_(installer.sourceDir + kPayloadDir), installer_(installer), family_(runningFamily()) {}
 
-    // Copies one payload file over whatever is at the destination, whole: a copy that failed half-way (a
-    // full disk) would leave a destination cut short, and the user's file in it lost.
-    void copy(const char *sourceName, const std::string &destination) {
-        const std::string source = payload_ + sourceName;
-        if (fitsPlatform(source) && fitsPlatform(destination) && copyWhole(source, destination))
-            changed_ = true;
-        else
-            failures_.push_back(destination);
+    PlatformFamily family() const { return family_; }
+
+    // Copies payload files over whatever is at their destinations, all of them or none: a VM is given a
+    // whole bridge, or keeps what it had.
+    bool placeTogether(const std::vector<Copy> &copies) {
+        FileSet files(family_);
+        for (const Copy &c : copies) {
+            const std::string source = payload_ + c.sourceName;
+            if (!fitsPlatform(source) || !fitsPlatform(c.destination))
+                return fail(c.destination);
+            if (!files.copy(source, c.destination))
+                break;
+        }
+        if (!files.place())
+            return fail(files.failed());
+        installer_.machineChanged = true;
+        return true;
     }
 
-    void copyIntoVm(const VmEntry &vm, const char *tamrixSource) {
-        copy(kAccessibilityProperties, vm.homeDir + vm.libDir + kAccessibilityProperties);
-        copy(tamrixSource, vm.homeDir + vm.extDir + kTamrixJar);
-        copy(kOstrelJar, vm.homeDir + vm.extDir + kOstrelJar);
-    }
-
-    void patchAwt(const VmEntry &vm) {
+    bool patchAwt(const VmEntry &vm) {
         const std::string dir = vm.homeDir + vm.extDir;
-        if (patchAwtProperties(dir.c_str(), kAwtProperties))
-            changed_ = true;
-        else
-            failures_.push_back(dir + kAwtProperties);
+        bool changed = false;
+        if (!patchAwtProperties(dir.c_str(), kAwtProperties, &changed))
+            return fail(dir + kAwtProperties);
+        installer_.machineChanged = installer_.machineChanged || changed;
+        return true;
     }
 
-    void fail(const std::string &what) { failures_.push_back(what); }
+    bool fail(const std::string &what) {
+        installer_.failedDestinations.push_back(what);
+        return false;
+    }
+    void leave(const VmEntry &vm) { installer_.vmsLeftAsTheyWere.push_back(vm.binDir); }
 
   private:
     std::string payload_;
-    std::vector<std::string> &failures_;
-    bool &changed_;
+    Installer &installer_;
+    PlatformFamily family_;
 };
 
 // Tells running programs that the system environment changed, so that programs they start see the new
@@ -100,7 +107,7 @@ void announceEnvironmentChange() {
 
 // Extends the system-wide CLASSPATH in the registry with the two jars in target. The value keeps its
 // type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone.
-bool extendRegistryClasspath(const std::string &target) {
+bool extendRegistryClasspath(const std::string &target, bool &changed) {
     UniqueKey key;
     char emptyClass[] = "";
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, emptyClass, REG_OPTION_NON_VOLATILE,
@@ -123,63 +130,73 @@ bool extendRegistryClasspath(const std::string &target) {
     if (RegSetValueExA(key.get(), kClasspathValue, 0, type, reinterpret_cast<const BYTE *>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
         return false;
+    changed = true;
     (void)RegFlushKey(key.get()); // the value is written; the flush only hastens it to disk
     announceEnvironmentChange();
     return true;
 }
+
+// Puts the jars in target into the system-wide CLASSPATH: in the registry on the NT family, in autoexec.bat
+// (read at the next start) on the 9x family.
+bool extendClasspath(InstallSteps &steps, Installer &installer, const std::string &target) {
+    if (steps.family() == PlatformFamily::Nt)
+        return extendRegistryClasspath(target, installer.machineChanged) ||
+               steps.fail(std::string("HKEY_LOCAL_MACHINE\\") + kEnvironmentKey + "\\" + kClasspathValue);
+    // The root of the system drive: its letter, colon and backslash.
+    const std::string root = systemDirectory().substr(0, 3);
+    if (!patchAutoexec(root.c_str(), kAutoexec, target.c_str(), &installer.autoexecChanged))
+        return steps.fail(root + kAutoexec);
+    installer.machineChanged = installer.machineChanged || installer.autoexecChanged;
+    return true;
+}
 } // namespace
 
+// The bridge's files go into the system directory and the chosen VMs; a VM's configuration is written only
+// once every file it names is in place, so that no VM is left naming a bridge that is not there.
 int Installer::install() {
     failedDestinations.clear();
+    vmsLeftAsTheyWere.clear();
     autoexecChanged = false;
     machineChanged = false;
-    InstallSteps steps(sourceDir, failedDestinations, machineChanged);
-    std::string target11; // homeDir + extDir of the first selected 1.1 VM
-    bool any11 = false;
+    for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get())
+        if (vm->selected && !usable(*vm, kindOf(*vm)))
+            return -1; // nothing has been changed
 
+    InstallSteps steps(*this);
+    const std::string system = systemDirectory();
+    // The bridge's jars load its DLLs: without all three in place no VM is given the bridge.
+    const bool dllsPlaced = steps.placeTogether({{kJavaOstrelDll, system + kJavaOstrelDll},
+                                                 {kWindowsOstrelDll, system + kWindowsOstrelDll},
+                                                 {kJawtOstrelDll, system + kJawtOstrelDll}});
+    const VmEntry *first11 = nullptr; // its library directory takes the 1.1 jars
     for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get()) {
         if (!vm->selected)
             continue;
         const VmKind kind = kindOf(*vm);
-        if (!usable(*vm, kind))
-            return -1; // what was done for earlier VMs stays done
-        switch (kind) {
-        case VmKind::Java14:
-            steps.copyIntoVm(*vm, kTamrix14);
-            break;
-        case VmKind::Java11:
-            steps.patchAwt(*vm);
-            if (target11.empty())
-                target11 = vm->homeDir + vm->extDir;
-            any11 = true;
-            break;
-        case VmKind::Java12:
-            steps.copyIntoVm(*vm, kTamrix12);
-            break;
+        if (kind == VmKind::Java11) {
+            first11 = first11 ? first11 : vm;
+            continue;
         }
+        const std::string lib = vm->homeDir + vm->libDir, ext = vm->homeDir + vm->extDir;
+        // accessibility.properties names the jars: it is placed with them, last.
+        if (!dllsPlaced ||
+            !steps.placeTogether({{kind == VmKind::Java14 ? kTamrix14 : kTamrix12, ext + kTamrixJar},
+                                  {kOstrelJar, ext + kOstrelJar},
+                                  {kAccessibilityProperties, lib + kAccessibilityProperties}}))
+            steps.leave(*vm);
     }
-
-    for (const char *dll : kSystemDlls)
-        steps.copy(dll, systemDirectory() + dll);
-
-    if (!any11)
+    if (first11 == nullptr)
         return 0;
 
-    int result = 0;
-    if (runningFamily() == PlatformFamily::Nt) {
-        if (!extendRegistryClasspath(target11))
-            steps.fail(std::string("HKEY_LOCAL_MACHINE\\") + kEnvironmentKey + "\\" + kClasspathValue);
-        else
-            machineChanged = true;
-    } else {
-        // The root of the system drive: its letter, colon and backslash.
-        const std::string root = systemDirectory().substr(0, 3);
-        if (!patchAutoexec(root.c_str(), kAutoexec, target11.c_str(), &autoexecChanged))
-            steps.fail(root + kAutoexec);
-        machineChanged = machineChanged || autoexecChanged;
-        result = autoexecChanged ? 1 : 0; // a restart only for a changed autoexec.bat
-    }
-    steps.copy(kTamrix11, target11 + kTamrixJar);
-    steps.copy(kOstrelJar, target11 + kOstrelJar);
-    return result;
+    // A 1.1 VM finds the bridge through CLASSPATH: its awt.properties names the bridge only once the jars
+    // are in place and CLASSPATH names them.
+    const std::string target11 = first11->homeDir + first11->extDir;
+    const bool jarsReachable =
+        dllsPlaced &&
+        steps.placeTogether({{kTamrix11, target11 + kTamrixJar}, {kOstrelJar, target11 + kOstrelJar}}) &&
+        extendClasspath(steps, *this, target11);
+    for (const VmEntry *vm = first11; vm != nullptr; vm = vm->next.get())
+        if (vm->selected && kindOf(*vm) == VmKind::Java11 && !(jarsReachable && steps.patchAwt(*vm)))
+            steps.leave(*vm);
+    return autoexecChanged ? 1 : 0; // a restart only for a changed autoexec.bat
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "discovery/vm_entry.h"
+#include "install/payload.h"
 
 struct Installer {
     std::unique_ptr<VmEntry> vmList;             // candidate VMs; discovery pushes at the head
@@ -17,12 +18,15 @@ struct Installer {
     bool autoexecChanged = false;                // install edited autoexec.bat: the change needs a restart
     bool machineChanged = false;                 // install wrote a file or the registry
 
-    // The installer supports start-up directories of up to this many characters.
-    static constexpr std::string::size_type kMaxSourceDir = 255;
+    std::vector<std::string> vmsLeftAsTheyWere; // binDir of each chosen VM that did not get the bridge
+
+    // The longest start-up directory from which every payload path fits the platform's paths (219).
+    static constexpr std::string::size_type kMaxSourceDir = MAX_PATH - 1 - longestPayloadSuffix();
 
     Installer();
 
-    // True when sourceDir was read and fits; otherwise the run must not touch the machine.
+    // True when sourceDir was read and names every payload file whole; otherwise the run must not touch the
+    // machine.
     bool sourceDirUsable() const { return !sourceDir.empty() && sourceDir.size() <= kMaxSourceDir; }
 
     // The wizard. A run that runs out of memory ends with the cancellation message, or with the one of an

@@ -6,10 +6,25 @@
 #include "shell/hardening.h"
 #include "shell/installer.h"
 #include "shell/protocol.h"
+#include "shell/system_text.h"
 
 namespace {
 constexpr const char *kMainWindowClass = "Installer Window";
 constexpr const char *kMainWindowTitle = "Java Ostrel for Microsoft Windows installer";
+constexpr const char *kRunningText = "The installer of the Java Ostrel is already running.";
+constexpr const char *kRunningCaption = "Installation Canceled";
+
+// True while another copy of the installer runs: two would replace the same files at once. The mutex that
+// says so lives as long as this process. From Windows 2000 on it is seen from every session.
+bool anotherCopyRuns() {
+    const OSVERSIONINFOA version = windowsVersion();
+    const bool sessions = version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5;
+    const HANDLE mutex =
+        CreateMutexA(nullptr, FALSE, sessions ? "Global\\JavaOstrelInstaller" : "JavaOstrelInstaller");
+    const DWORD error = GetLastError();
+    // Access is denied when another user's copy made it.
+    return mutex == nullptr ? error == ERROR_ACCESS_DENIED : error == ERROR_ALREADY_EXISTS;
+}
 } // namespace
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -48,6 +63,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrictDllSearch(); // before anything can load a DLL lying next to the installer
 
     g_instance = instance;
+    if (anotherCopyRuns()) {
+        (void)MessageBoxA(nullptr, kRunningText, kRunningCaption, MB_OK);
+        return 0;
+    }
     try {
         g_installer = new Installer();
     } catch (const std::bad_alloc &) {

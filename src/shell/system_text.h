@@ -26,8 +26,25 @@ template <typename Get> std::string readWhole(Get get) {
     return std::string();
 }
 
+// The version of the running system; dwPlatformId is 0 when it cannot be told.
+inline OSVERSIONINFOA windowsVersion() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996) // deprecated, yet the one call that tells the 9x family apart
+#endif
+    if (!GetVersionExA(&info))
+        info.dwPlatformId = 0;
+    return info;
+}
+
 inline std::string currentDirectory() {
     return readWhole([](char *buffer, DWORD size) { return GetCurrentDirectoryA(size, buffer); });
+}
+
+// The full path of a path relative to the current directory (or to a drive's); empty when it has none.
+inline std::string fullPath(const std::string &path) {
+    return readWhole([&](char *buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); });
 }
 
 inline std::string systemDirectory() {

@@ -109,7 +109,7 @@ void Installer::showIncompleteMessage(bool restartNeeded) {
     const char *caption = restartNeeded ? kIncompleteRestartCaption : kIncompleteCaption;
     std::string text;
     try {
-        text = incompleteInstallationText(failedDestinations);
+        text = incompleteInstallationText(failedDestinations, vmsLeftAsTheyWere);
     } catch (const std::bad_alloc &) {
         text.clear(); // no memory for the list: the sentence alone still tells the truth
     }

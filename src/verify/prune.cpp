@@ -11,11 +11,10 @@ constexpr const char *kJreLib = "\\jre\\lib";
 constexpr const char *kLib = "\\lib";
 constexpr const char *kExt = "\\ext";
 
-// A directory counts as present when it can be made current, starting from `from` each time, so that a
-// relative home (from a PATH piece such as jdk\bin) is looked up where discovery found it. A path the
-// platform cannot take whole counts as absent rather than being cut short.
-bool directoryPresent(const std::string &path, const std::string &from) {
-    return path.size() < MAX_PATH && SetCurrentDirectoryA(from.c_str()) && SetCurrentDirectoryA(path.c_str());
+// A directory (a full path) counts as present when it can be made current. A path the platform cannot take
+// whole counts as absent rather than being cut short.
+bool directoryPresent(const std::string &path) {
+    return path.size() < MAX_PATH && SetCurrentDirectoryA(path.c_str());
 }
 
 bool unusable(const VmEntry &e) {
@@ -39,13 +38,13 @@ int VmEntry::resolveLayout() {
         layoutResolved = 1;
         return 1;
     }
-    if (directoryPresent(homeDir + kJreLib, restore.saved()))
+    if (directoryPresent(homeDir + kJreLib))
         libDir = kJreLib;
-    else if (directoryPresent(homeDir + kLib, restore.saved()))
+    else if (directoryPresent(homeDir + kLib))
         libDir = kLib;
     else
         return 0;
-    if (directoryPresent(homeDir + libDir + kExt, restore.saved())) {
+    if (directoryPresent(homeDir + libDir + kExt)) {
         extDir = libDir + kExt;
     } else if (libDir == kLib) {
         extDir = kLib;
