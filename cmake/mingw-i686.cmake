@@ -1,6 +1,6 @@
 # Cross build of the 32-bit Windows program with MinGW-w64, win32 thread model: its runtime imports only
 # functions that Windows 95, 98 and NT 4.0 export (the posix model's winpthreads would import functions of
-# XP and Vista). Every program is linked statically, so no runtime DLL is needed at run time.
+# XP and Vista).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)

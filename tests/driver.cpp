@@ -34,73 +34,33 @@ std::vector<std::pair<HWND, std::string>> processDialogs(DWORD pid) {
 }
 
 int InstallerRun::endAll() {
-    struct {
-        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
-        ULONG_PTR more[63];
-    } ids = {};
-    ids.list.NumberOfAssignedProcesses = 64;
-    QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, sizeof ids, nullptr);
+    const JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts = processes();
     TerminateJobObject(job, 255);
-    return static_cast<int>(ids.list.NumberOfProcessIdsInList) - (WaitForSingleObject(pi.hProcess, 0) != 0);
-}
-
-// Notes the time of each process start that the run's job reports, until told to end (key 1).
-static DWORD WINAPI watchJob(void *self) {
-    auto &run = *static_cast<InstallerRun *>(self);
-    DWORD message = 0;
-    ULONG_PTR key = 0;
-    for (OVERLAPPED *data; GetQueuedCompletionStatus(run.port, &message, &key, &data, INFINITE) && key == 0;)
-        if (message == JOB_OBJECT_MSG_NEW_PROCESS)
-            EnterCriticalSection(&run.section), run.ticks.push_back(GetTickCount()),
-                LeaveCriticalSection(&run.section);
-    return 0;
+    return static_cast<int>(counts.ActiveProcesses) - (WaitForSingleObject(pi.hProcess, 0) != 0);
 }
 
 InstallerRun::InstallerRun() {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limit = {};
     limit.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limit, sizeof limit);
-    JOBOBJECT_ASSOCIATE_COMPLETION_PORT reports = {nullptr, port}; // key 0: a report of the job
-    SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &reports, sizeof reports);
-    InitializeCriticalSection(&section);
-    watcher = CreateThread(nullptr, 0, watchJob, this, 0, nullptr);
 }
 
-InstallerRun::~InstallerRun() {
-    endAll();
-    CloseHandle(job);
-    PostQueuedCompletionStatus(port, 0, 1, nullptr); // key 1: the watcher ends
-    WaitForSingleObject(watcher, INFINITE);
-    CloseHandle(watcher), CloseHandle(port), DeleteCriticalSection(&section);
-}
-
-std::vector<DWORD> InstallerRun::startTicks() {
-    EnterCriticalSection(&section);
-    const std::vector<DWORD> copy = ticks;
-    LeaveCriticalSection(&section);
-    return copy;
+JOBOBJECT_BASIC_ACCOUNTING_INFORMATION InstallerRun::processes() {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts = {};
+    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &counts, sizeof counts, nullptr);
+    return counts;
 }
 
 bool InstallerRun::start(const std::string &exe, const std::string &dir,
                          const std::vector<std::pair<std::string, std::string>> &env,
                          const std::string &args) {
-    std::vector<std::pair<std::string, std::string>> saved;
-    for (const auto &variable : env) {
-        char value[32768];
-        const DWORD length = GetEnvironmentVariableA(variable.first.c_str(), value, sizeof value);
-        saved.emplace_back(variable.first, length ? std::string(value, length) : std::string(1, '\0'));
+    for (const auto &variable : env)
         SetEnvironmentVariableA(variable.first.c_str(), variable.second.c_str());
-    }
     std::string cmd = "\"" + exe + "\" " + args;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    const bool started =
-        CreateProcessA(exe.c_str(), &cmd[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, dir.c_str(), &si, &pi) &&
-        AssignProcessToJobObject(job, pi.hProcess) && ResumeThread(pi.hThread) != static_cast<DWORD>(-1);
-    for (auto at = saved.rbegin(); at != saved.rend(); ++at) // "\0": it was not set
-        SetEnvironmentVariableA(at->first.c_str(),
-                                at->second == std::string(1, '\0') ? nullptr : at->second.c_str());
-    return started;
+    return CreateProcessA(exe.c_str(), &cmd[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, dir.c_str(), &si, &pi) &&
+           AssignProcessToJobObject(job, pi.hProcess) && ResumeThread(pi.hThread) != static_cast<DWORD>(-1);
 }
 
 HWND InstallerRun::waitDialog(const char *caption, DWORD timeoutMs, std::string *seen) {

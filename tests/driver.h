@@ -12,20 +12,17 @@
 struct InstallerRun {
     PROCESS_INFORMATION pi = {};
     HANDLE job = CreateJobObjectA(nullptr, nullptr); // its processes end when it closes, or this one ends
-    HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1), watcher = nullptr;
-    CRITICAL_SECTION section;
-    std::vector<DWORD> ticks; // when each process of the job started, the installers' and every VM's
     InstallerRun();
-    ~InstallerRun();
-    // Starts exe in dir, with these variables set in its environment (only for the time of the start here).
+    ~InstallerRun() { endAll(), CloseHandle(job); }
+    // Starts exe in dir, with these variables set in its environment (and in this process's).
     bool start(const std::string &exe, const std::string &dir,
                const std::vector<std::pair<std::string, std::string>> &env, const std::string &args = "");
     // The visible dialog with this caption, or any (its caption in *seen); null after the time-out.
     HWND waitDialog(const char *caption, DWORD timeoutMs = 15000, std::string *seen = nullptr);
     bool waitGone(HWND dialog, DWORD timeoutMs);
     bool waitExit(DWORD timeoutMs, DWORD &exitCode);
-    int endAll();                    // ends the installer and all it started; how many of those still ran
-    std::vector<DWORD> startTicks(); // so far, also of processes ended before they could do anything
+    int endAll(); // ends the installer and all it started; how many of those still ran
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION processes(); // counts of the job's processes, ended ones too
 };
 
 std::vector<std::pair<HWND, std::string>> processDialogs(DWORD pid); // visible dialogs, with their captions

