@@ -7,7 +7,7 @@ work="$top/build/mutants"
 mkdir -p "$work/tree"
 find "$work/tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} + # the sources being worked on stay
 (cd "$top" && git ls-files -co --exclude-standard -z | tar --null -T - --ignore-failed-read -cf - 2>/dev/null) |
-  tar -xf - -C "$work/tree"
+  tar -xmf - -C "$work/tree" # new times: nothing an aborted run built is taken for up to date
 cd "$work/tree"
 suite() {
   make -s all >"$work/last.log" 2>&1 && ctest --preset host --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1 &&
