@@ -17,22 +17,32 @@ using Scenario = std::pair<std::string, std::vector<std::pair<int, Args>>>; // n
 using Picture = std::map<std::string, std::string>; // path, or "classpath", and what it holds
 const std::string kLog = "C:\\starts.log", kSys = "C:\\windows\\system32", kCount = "C:\\allocations.txt";
 const std::string kEnvKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
-const Args kRoots = {"C:\\t", "D:", "E:", "F:", "G:"}; // where scenarios lay out and change files
-const Args kFiles = {"C:\\autoexec.bat",        "C:\\autoexec.~nw",           "C:\\autoexec.~od",
-                     kSys + "\\JavaOstrel.dll", kSys + "\\WindowsOstrel.dll", kSys + "\\JAWTOstrel.dll"};
+const std::string kOwn = "c:\\windows\\ostrel"; // the installer's own folder: the removal's record
+const Args kRoots = {"C:\\t", "D:", "E:", "F:", "G:", kOwn}; // where scenarios lay out and change files
+const Args kFiles = {"C:\\autoexec.bat",         "C:\\autoexec.~nw",        "C:\\autoexec.~od",
+                     "C:\\windows\\wininit.ini", kSys + "\\JavaOstrel.dll", kSys + "\\WindowsOstrel.dll",
+                     kSys + "\\JAWTOstrel.dll"};
+const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\JavaOstrel";
+const std::string kShared = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const std::string kSessionKey = "System\\CurrentControlSet\\Control\\Session Manager";
 // clang-format off
 const std::map<std::string, std::string> kDialogs = {{"verifying", "Checking Java VMs for compatibility"},
     {"searching", "Searching for Java VMs"}, {"list", "Available Java virtual machines"},
-    {"no-vms", "No Java VMs found"}, {"drives", "Drives to search on"}};
+    {"no-vms", "No Java VMs found"}, {"drives", "Drives to search on"}, {"confirm", "Remove the Java Ostrel"}};
 const std::string kSuccess = "Installation of the Java Ostrel was successful.";
 const std::map<std::string, Args> kClosings = {
     {"canceled", {"Installation Canceled", "Installation of the Java Ostrel was canceled."}},
     {"done", {"Installation Completed", kSuccess}},
     {"done-restart", {"Installation Completed.  You must reboot your system.", kSuccess}},
     {"incomplete", {"Installation Incomplete"}},
-    {"running", {"Installation Canceled", "The installer of the Java Ostrel is already running."}}};
+    {"running", {"Installation Canceled", "The installer of the Java Ostrel is already running."}},
+    {"removed", {"Removal Completed", "The Java Ostrel was removed.", "0"}},
+    {"removed-restart", {"Removal Completed.  You must reboot your system.", "The Java Ostrel was removed.", "3010"}},
+    {"not-removed", {"Removal Incomplete", "The Java Ostrel was not removed completely.", "1603"}},
+    {"not-installed", {"Nothing to Remove", "The Java Ostrel is not installed.", "1605"}}};
 const std::map<std::string, DWORD> kTypes = {{"sz", REG_SZ}, {"expand", REG_EXPAND_SZ}, {"dword", REG_DWORD}};
-const std::map<std::string, int> kButtons = {{"cancel", 10001}, {"install", 10002}, {"all", 10003}, {"search", 10004}};
+const std::map<std::string, int> kButtons = {{"cancel", 10001}, {"install", 10002}, {"all", 10003}, {"search", 10004},
+    {"yes", IDYES}};
 const std::map<std::string, UINT> kKeys = {{"tab", VK_TAB}, {"space", VK_SPACE}, {"down", VK_DOWN}, {"enter", VK_RETURN},
     {"escape", VK_ESCAPE}}; // Escape, which the dialog manager makes IDCANCEL, must change nothing
 // clang-format on
@@ -112,11 +122,26 @@ Picture takePicture() {
     for (const std::string &file : kFiles)
         if (!readFile(file, picture[lower(file)]))
             picture.erase(lower(file));
-    char data[65536];
-    DWORD type = 0, size = sizeof data;
-    if (!RegGetValueA(HKEY_LOCAL_MACHINE, kEnvKey.c_str(), "CLASSPATH", RRF_RT_ANY | RRF_NOEXPAND, &type,
-                      data, &size))
-        picture["classpath"] = std::to_string(type) + ":" + std::string(data, size);
+    // Registry values: CLASSPATH; the removal's registration, counts of shared DLLs, deletions at restart
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {kEnvKey, "CLASSPATH"},
+        {kUninstall, "UninstallString"},
+        {kUninstall, "QuietUninstallString"},
+        {kUninstall, "DisplayName"},
+        {kUninstall, "NoModify"},
+        {kUninstall, "NoRepair"},
+        {kSessionKey, "PendingFileRenameOperations"},
+        {kShared, kFiles[4]},
+        {kShared, kFiles[5]},
+        {kShared, kFiles[6]}};
+    for (const auto &value : values) {
+        char data[65536];
+        DWORD type = 0, size = sizeof data;
+        if (!RegGetValueA(HKEY_LOCAL_MACHINE, value.first.c_str(), value.second.c_str(),
+                          RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size))
+            picture[lower(value.second == "CLASSPATH" ? "classpath" : value.first + ":" + value.second)] =
+                std::to_string(type) + ":" + std::string(data, size);
+    }
     return picture;
 }
 
@@ -128,6 +153,10 @@ void cleanMachine() {
     DeleteFileA(kLog.c_str());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Pellior");
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kEnvKey.c_str(), "CLASSPATH");
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUninstall.c_str());
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSessionKey.c_str(), "PendingFileRenameOperations");
+    for (int i = 4; i < 7; ++i)
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kShared.c_str(), kFiles[i].c_str());
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version");
 }
 
@@ -244,7 +273,7 @@ bool Play::step(Args a) {
         expected["classpath"] = std::to_string(kTypes.at(arg(1))) + ":" + arg(2) + '\0';
     } else if (c == "started") { // every VM start, in order
         std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower);
-    } else if (closed && c != "again") {
+    } else if (closed && c != "again" && c != "uninstall") {
         ADD_FAILURE() << "not known, or not in its place: " << c;
     } else {
         if (!started)
@@ -299,8 +328,26 @@ bool Play::step(Args a) {
             InstallerRun second;
             EXPECT_TRUE(second.start(hostPathFromEnv(set["installer"].c_str()), set["start-in"], env));
             closing(second, a), closed = false;
-        } else if (c == "again") { // the installer once more, on the machine as the last run left it
+        } else if (c == "again") { // once more, with these arguments, on the machine as the last run left it
+            set["args"] = "";
+            for (size_t i = 1; i < a.size(); ++i)
+                set["args"] += " " + a[i];
+            if (set["args"].find("/remove") != std::string::npos)
+                set["removal"] = "yes";
             closed = !launch();
+        } else if (c == "uninstall") { // the removal as Windows starts it: its registered command
+            char command[1024] = "";
+            DWORD size = sizeof command;
+            RegGetValueA(HKEY_LOCAL_MACHINE, kUninstall.c_str(), "UninstallString", RRF_RT_REG_SZ, 0, command,
+                         &size);
+            const std::string line = command, exe = line.substr(1, line.find('"', 1) - 1);
+            set["removal"] = "yes", ++launches;
+            closed = !run.start(exe, set["start-in"], env, line.substr(exe.size() + 2));
+        } else if (c == "exits") { // a quiet run: no window, this exit code
+            DWORD code = 1234;
+            EXPECT_TRUE(run.waitExit(15000, code) && code == std::stoul(arg(1))) << "exit code " << code;
+            EXPECT_TRUE(processDialogs(run.pi.dwProcessId).empty());
+            closed = true;
         } else {
             ADD_FAILURE() << "not known, or not in its place: " << c;
         }
@@ -342,7 +389,7 @@ void Play::closing(InstallerRun &shown, const Args &a) {
     Sleep(std::stoul(set["linger"])); // late VM starts show
     clickButton(box, IDOK);
     DWORD code = 1234;
-    EXPECT_TRUE(shown.waitExit(10000, code) && code == 0) << "exit code " << code;
+    EXPECT_TRUE(shown.waitExit(10000, code) && code == std::stoul(want.size() > 2 ? want[2] : "0")) << code;
     closed = true, closedAs = kind;
 }
 
@@ -362,17 +409,21 @@ void Play::finish() {
     keys.insert(expected.begin(), expected.end());
     bool unchanged = true, written = true; // the machine as before; as the scenario names it
     for (const auto &k : keys) {
+        if (!set.count("removal") && (!k.first.rfind(kOwn, 0) || !k.first.rfind(lower(kUninstall), 0) ||
+                                      !k.first.rfind(lower(kShared), 0)))
+            continue; // the removal's record, which only a removal must leave as it was
         const std::string was = before.count(k.first) ? before[k.first] : "<none>";
         const std::string now = after.count(k.first) ? after[k.first] : "<none>";
         const bool named = expected.count(k.first) && !(set.count("either") && now == was);
-        EXPECT_EQ(now, named ? expected[k.first] : was) << k.first;
+        const std::string want = named ? expected[k.first] : was; // "<any>": there, whatever it holds
+        EXPECT_EQ(now, want == "<any>" && now != "<none>" ? now : want) << k.first;
         unchanged = unchanged && now == was;
         written = written && now == (expected.count(k.first) ? expected[k.first] : was);
     }
     const std::string truth = written     ? "done"
                               : unchanged ? "canceled"
                                           : "incomplete"; // what "either" must say
-    EXPECT_TRUE(!set.count("either") || closedAs == truth)
+    EXPECT_TRUE(!set.count("either") || set.count("removal") || closedAs == truth)
         << "closing " << closedAs << ", the machine " << truth;
     // Every VM ran the tester from the start-up folder, without CLASSPATH, by its attempt's command line.
     std::ifstream log(kLog);

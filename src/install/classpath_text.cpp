@@ -12,16 +12,6 @@ std::string decimal(std::size_t n) {
     return digits;
 }
 
-// The heading, then one line per item, the first ten of them, then "and N more"; nothing for no item.
-void appendList(std::string &text, const char *heading, const std::vector<std::string> &items) {
-    if (items.empty())
-        return;
-    text += heading;
-    for (std::size_t i = 0; i < items.size() && i < kListedFailures; ++i)
-        text += "\n" + items[i];
-    if (items.size() > kListedFailures)
-        text += "\nand " + decimal(items.size() - kListedFailures) + " more";
-}
 } // namespace
 
 std::vector<std::string> bridgeJars(const std::string &target) {
@@ -56,10 +46,20 @@ std::string registryStringText(const std::string &data) {
     return data.substr(0, data.find('\0'));
 }
 
+std::string listedItems(const char *heading, const std::vector<std::string> &items) {
+    if (items.empty())
+        return std::string();
+    std::string text = heading;
+    for (std::size_t i = 0; i < items.size() && i < kListedFailures; ++i)
+        text += "\n" + items[i];
+    if (items.size() > kListedFailures)
+        text += "\nand " + decimal(items.size() - kListedFailures) + " more";
+    return text;
+}
+
 std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations,
                                        const std::vector<std::string> &vmsLeft) {
     std::string text = kIncompleteText; // alone when memory ran out before the installation could finish
-    appendList(text, " These files could not be written:", failedDestinations);
-    appendList(text, "\nThese Java VMs were left as they were:", vmsLeft);
-    return text;
+    return text + listedItems(" These files could not be written:", failedDestinations) +
+           listedItems("\nThese Java VMs were left as they were:", vmsLeft);
 }

@@ -24,6 +24,9 @@ std::string extendedClasspath(const std::string &oldText, const std::string &tar
 // no terminating NUL.
 std::string registryStringText(const std::string &data);
 
+// The heading, then one line per item, the first ten of them, then "and N more"; empty for no item.
+std::string listedItems(const char *heading, const std::vector<std::string> &items);
+
 // The message that reports an installation that was not completed: this sentence, then, when something
 // could not be written, one line per failed destination, then one per chosen VM that was left as it was
 // (each list the first ten, then "and N more").

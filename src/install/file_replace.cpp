@@ -64,6 +64,14 @@ std::string setAsideBeside(const std::string &path) {
 }
 
 ReadResult readTextFile(const std::string &path, TextFileContent &content, bool endsAtFirstCtrlZ) {
+    std::string bytes;
+    const ReadResult read = readFileBytes(path, bytes);
+    if (read == ReadResult::Read)
+        content = decodeTextFile(bytes, endsAtFirstCtrlZ);
+    return read;
+}
+
+ReadResult readFileBytes(const std::string &path, std::string &bytes) {
     const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -72,7 +80,7 @@ ReadResult readTextFile(const std::string &path, TextFileContent &content, bool 
                                                                                 : ReadResult::Failed;
     }
     const std::string::size_type chunk = 1u << 16;
-    std::string bytes;
+    bytes.clear();
     for (;;) {
         const std::string::size_type used = bytes.size();
         bytes.resize(used + chunk);
@@ -81,10 +89,8 @@ ReadResult readTextFile(const std::string &path, TextFileContent &content, bool 
             return ReadResult::Failed;
         bytes.resize(used + got);
         if (got == 0)
-            break;
+            return ReadResult::Read;
     }
-    content = decodeTextFile(bytes, endsAtFirstCtrlZ);
-    return ReadResult::Read;
 }
 
 PlatformFamily runningFamily() {
@@ -137,9 +143,8 @@ bool FileSet::copy(const std::string &source, const std::string &destination) {
     return true;
 }
 
-bool FileSet::write(const std::string &destination, const TextFileContent &content) {
-    return prepare(destination) &&
-           (writeWhole(entries_.back().temporary, encodeTextFile(content)) || fail(destination));
+bool FileSet::write(const std::string &destination, const std::string &bytes) {
+    return prepare(destination) && (writeWhole(entries_.back().temporary, bytes) || fail(destination));
 }
 
 bool FileSet::putInPlace(Entry &e) {
@@ -195,5 +200,5 @@ bool FileSet::place() {
 
 bool replaceTextFile(const std::string &path, const TextFileContent &content) {
     FileSet file(runningFamily());
-    return file.write(path, content) && file.place();
+    return file.write(path, encodeTextFile(content)) && file.place();
 }

@@ -19,6 +19,7 @@ enum class ReadResult { Read, Missing, Failed };
 // The whole file, decoded as text (see decodeTextFile). Missing when neither the file nor its directory
 // exists; Failed when it exists but cannot be read (then nothing may be written in its place).
 ReadResult readTextFile(const std::string &path, TextFileContent &content, bool endsAtFirstCtrlZ);
+ReadResult readFileBytes(const std::string &path, std::string &bytes);
 
 enum class PlatformFamily { Nt, Win9x };
 
@@ -43,9 +44,9 @@ class FileSet {
     ~FileSet(); // removes every new version that was not placed
 
     // Prepare one destination: a copy of `source` (never read-only, though a source on a CD is) or the
-    // text. False when it could not be made; then the set can no longer be placed.
+    // bytes. False when it could not be made; then the set can no longer be placed.
     bool copy(const std::string &source, const std::string &destination);
-    bool write(const std::string &destination, const TextFileContent &content);
+    bool write(const std::string &destination, const std::string &bytes);
 
     // Puts every prepared file in place; false when that failed and every destination is as it was.
     bool place();

@@ -7,6 +7,7 @@
 #include "install/config_files.h"
 #include "install/file_replace.h"
 #include "install/payload.h"
+#include "remove/recorder.h"
 #include "shell/system_text.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
@@ -59,17 +60,23 @@ class InstallSteps {
 
     PlatformFamily family() const { return family_; }
 
-    // Copies payload files over whatever is at their destinations, all of them or none: a VM is given a
-    // whole bridge, or keeps what it had.
-    bool placeTogether(const std::vector<Copy> &copies) {
+    Recorder &recorder() { return recorder_; }
+
+    // Copies payload files over whatever is at their destinations, all of them or none: a VM (named by its
+    // binDir) is given a whole bridge, or keeps what it had. The record notes them first.
+    bool placeTogether(const std::vector<Copy> &copies, const std::string &vm = std::string()) {
         FileSet files(family_);
+        std::vector<std::string> destinations;
         for (const Copy &c : copies) {
             const std::string source = payload_ + c.sourceName;
             if (!fitsPlatform(source) || !fitsPlatform(c.destination))
                 return fail(c.destination);
             if (!files.copy(source, c.destination))
-                break;
+                return fail(files.failed());
+            destinations.push_back(c.destination);
         }
+        if (!recorder_.willChange(InstallRecord::Change::File, destinations, vm))
+            return fail(recorder_.failed());
         if (!files.place())
             return fail(files.failed());
         installer_.machineChanged = true;
@@ -79,6 +86,8 @@ class InstallSteps {
     bool patchAwt(const VmEntry &vm) {
         const std::string dir = vm.homeDir + vm.extDir;
         bool changed = false;
+        if (!recorder_.willChange(InstallRecord::Change::AwtProperties, {dir + kAwtProperties}, vm.binDir))
+            return fail(recorder_.failed());
         if (!patchAwtProperties(dir.c_str(), kAwtProperties, &changed))
             return fail(dir + kAwtProperties);
         installer_.machineChanged = installer_.machineChanged || changed;
@@ -95,6 +104,7 @@ class InstallSteps {
     std::string payload_;
     Installer &installer_;
     PlatformFamily family_;
+    Recorder recorder_;
 };
 
 // Tells running programs that the system environment changed, so that programs they start see the new
@@ -107,7 +117,7 @@ void announceEnvironmentChange() {
 
 // Extends the system-wide CLASSPATH in the registry with the two jars in target. The value keeps its
 // type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone.
-bool extendRegistryClasspath(const std::string &target, bool &changed) {
+bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool &changed) {
     UniqueKey key;
     char emptyClass[] = "";
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, emptyClass, REG_OPTION_NON_VOLATILE,
@@ -127,7 +137,9 @@ bool extendRegistryClasspath(const std::string &target, bool &changed) {
     const std::string text = extendedClasspath(oldText, target, ansiLeadByte);
     if (text == oldText)
         return true; // both jars are there already (a second run): nothing to write, nothing to announce
-    if (RegSetValueExA(key.get(), kClasspathValue, 0, type, reinterpret_cast<const BYTE *>(text.c_str()),
+    if (!recorder.willExtendClasspath(
+            rc == ERROR_FILE_NOT_FOUND ? std::nullopt : std::optional<std::string>(oldText), target) ||
+        RegSetValueExA(key.get(), kClasspathValue, 0, type, reinterpret_cast<const BYTE *>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
         return false;
     changed = true;
@@ -140,10 +152,12 @@ bool extendRegistryClasspath(const std::string &target, bool &changed) {
 // (read at the next start) on the 9x family.
 bool extendClasspath(InstallSteps &steps, Installer &installer, const std::string &target) {
     if (steps.family() == PlatformFamily::Nt)
-        return extendRegistryClasspath(target, installer.machineChanged) ||
+        return extendRegistryClasspath(target, steps.recorder(), installer.machineChanged) ||
                steps.fail(std::string("HKEY_LOCAL_MACHINE\\") + kEnvironmentKey + "\\" + kClasspathValue);
     // The root of the system drive: its letter, colon and backslash.
     const std::string root = systemDirectory().substr(0, 3);
+    if (!steps.recorder().willEditAutoexec(root + kAutoexec, target))
+        return steps.fail(steps.recorder().failed());
     if (!patchAutoexec(root.c_str(), kAutoexec, target.c_str(), &installer.autoexecChanged))
         return steps.fail(root + kAutoexec);
     installer.machineChanged = installer.machineChanged || installer.autoexecChanged;
@@ -168,6 +182,10 @@ int Installer::install() {
     const bool dllsPlaced = steps.placeTogether({{kJavaOstrelDll, system + kJavaOstrelDll},
                                                  {kWindowsOstrelDll, system + kWindowsOstrelDll},
                                                  {kJawtOstrelDll, system + kJawtOstrelDll}});
+    // Counted as one more user of each shared DLL, so that a removal takes them only with their last user.
+    for (const char *dll : {kJavaOstrelDll, kWindowsOstrelDll, kJawtOstrelDll})
+        if (dllsPlaced && !steps.recorder().countDll(system + dll))
+            steps.fail(std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey + "\\" + system + dll);
     const VmEntry *first11 = nullptr; // its library directory takes the 1.1 jars
     for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get()) {
         if (!vm->selected)
@@ -182,7 +200,8 @@ int Installer::install() {
         if (!dllsPlaced ||
             !steps.placeTogether({{kind == VmKind::Java14 ? kTamrix14 : kTamrix12, ext + kTamrixJar},
                                   {kOstrelJar, ext + kOstrelJar},
-                                  {kAccessibilityProperties, lib + kAccessibilityProperties}}))
+                                  {kAccessibilityProperties, lib + kAccessibilityProperties}},
+                                 vm->binDir))
             steps.leave(*vm);
     }
     if (first11 == nullptr)

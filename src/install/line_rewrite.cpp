@@ -5,11 +5,12 @@
 
 #include "install/classpath_text.h"
 
+const char kEventQueueLine[] = "AWT.EventQueueClass=com.zel.java.accessibility.util.EventQueueMonitor\n";
+const char kAssistiveLine[] = "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\n";
+
 namespace {
 const char kEventQueuePrefix[] = "AWT.EventQueueClass";
 const char kAssistivePrefix[] = "AWT.assistive_technologies=";
-const char kEventQueueLine[] = "AWT.EventQueueClass=com.zel.java.accessibility.util.EventQueueMonitor\n";
-const char kAssistiveLine[] = "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\n";
 const char kClasspathPrefix[] = "set CLASSPATH=";
 const char kCtrlZ = '\x1a';
 
@@ -32,16 +33,35 @@ void endLastLine(std::string &out) {
 }
 } // namespace
 
+bool isEventQueueLine(const std::string &text, std::size_t begin) {
+    return startsWithIgnoringAsciiCase(text, begin, kEventQueuePrefix);
+}
+
+bool isAssistiveLine(const std::string &text, std::size_t begin) {
+    return startsWithIgnoringAsciiCase(text, begin, kAssistivePrefix);
+}
+
+bool isClasspathLine(const std::string &text, std::size_t begin) {
+    return startsWithIgnoringAsciiCase(text, begin, kClasspathPrefix);
+}
+
+std::vector<std::string> splitLines(const std::string &text) {
+    std::vector<std::string> lines;
+    forEachLine(
+        text, [&](std::size_t begin, std::size_t end) { lines.push_back(text.substr(begin, end - begin)); });
+    return lines;
+}
+
 std::string rewriteAwtProperties(const std::string &text) {
     std::string out;
     out.reserve(text.size() + sizeof kEventQueueLine + sizeof kAssistiveLine);
     bool sawEventQueue = false;
     bool sawAssistive = false;
     forEachLine(text, [&](std::size_t begin, std::size_t end) {
-        if (startsWithIgnoringAsciiCase(text, begin, kEventQueuePrefix)) {
+        if (isEventQueueLine(text, begin)) {
             out += kEventQueueLine;
             sawEventQueue = true;
-        } else if (startsWithIgnoringAsciiCase(text, begin, kAssistivePrefix)) {
+        } else if (isAssistiveLine(text, begin)) {
             out += kAssistiveLine;
             sawAssistive = true;
         } else {
@@ -63,7 +83,7 @@ std::string rewriteAutoexec(const std::string &text, const std::string &target,
     out.reserve(text.size() + 4 * target.size() + 64);
     bool sawClasspath = false;
     forEachLine(text, [&](std::size_t begin, std::size_t end) {
-        if (startsWithIgnoringAsciiCase(text, begin, kClasspathPrefix)) {
+        if (isClasspathLine(text, begin)) {
             const std::size_t bodyEnd = text[end - 1] == '\n' ? end - 1 : end;
             const std::size_t valueBegin = begin + sizeof kClasspathPrefix - 1;
             out.append(text, begin, bodyEnd - begin);

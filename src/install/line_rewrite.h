@@ -3,7 +3,9 @@
 // A line is everything up to and including its '\n', however long; the last one may lack it.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "shell/ascii_text.h"
 
@@ -20,6 +22,17 @@ std::string rewriteAwtProperties(const std::string &text);
 // jars and the target's classes.zip. `target` is the 1.1 target directory without a trailing backslash.
 // A second run therefore changes nothing.
 std::string rewriteAutoexec(const std::string &text, const std::string &target, LeadBytePredicate isLeadByte);
+
+// The lines that the editors change, recognised as above by the first characters of the line at `begin`.
+bool isEventQueueLine(const std::string &text, std::size_t begin);
+bool isAssistiveLine(const std::string &text, std::size_t begin);
+bool isClasspathLine(const std::string &text, std::size_t begin);
+// The lines that rewriteAwtProperties writes, each with its line end.
+extern const char kEventQueueLine[];
+extern const char kAssistiveLine[];
+
+// The lines of a text, each with its '\n' (the last one may lack it).
+std::vector<std::string> splitLines(const std::string &text);
 
 // A text file as the editors see it. `endMarker` holds what follows the text from a Ctrl-Z on: it stays
 // after anything the editors add, byte for byte.

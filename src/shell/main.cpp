@@ -5,7 +5,9 @@
 
 #include "shell/hardening.h"
 #include "shell/installer.h"
+#include "remove/removal.h"
 #include "shell/protocol.h"
+#include "shell/switches.h"
 #include "shell/system_text.h"
 
 namespace {
@@ -13,6 +15,7 @@ constexpr const char *kMainWindowClass = "Installer Window";
 constexpr const char *kMainWindowTitle = "Java Ostrel for Microsoft Windows installer";
 constexpr const char *kRunningText = "The installer of the Java Ostrel is already running.";
 constexpr const char *kRunningCaption = "Installation Canceled";
+constexpr int kExitAnotherRuns = 1618; // for a removal, which has exit codes
 
 // True while another copy of the installer runs: two would replace the same files at once. The mutex that
 // says so lives as long as this process. From Windows 2000 on it is seen from every session.
@@ -63,10 +66,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrictDllSearch(); // before anything can load a DLL lying next to the installer
 
     g_instance = instance;
-    if (anotherCopyRuns()) {
-        (void)MessageBoxA(nullptr, kRunningText, kRunningCaption, MB_OK);
+    Switches switches;
+    try {
+        switches = parseSwitches(GetCommandLineA());
+    } catch (const std::bad_alloc &) {
+        Installer::showFinalMessage(0, 0); // no memory even for the arguments: nothing has been touched
         return 0;
     }
+    if (anotherCopyRuns()) {
+        if (!switches.quiet)
+            (void)MessageBoxA(nullptr, kRunningText, kRunningCaption, MB_OK);
+        return switches.remove ? kExitAnotherRuns : 0;
+    }
+    if (switches.remove)
+        return runRemoval(switches.quiet);
     try {
         g_installer = new Installer();
     } catch (const std::bad_alloc &) {

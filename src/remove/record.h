@@ -1,0 +1,30 @@
+// What the installations changed on a machine, kept so that a removal can put it back: a text of one entry
+// per line, its fields between tabs, free of Win32.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct InstallRecord {
+    // A file that an installation placed or edited, and the name of its version from before the first
+    // installation in the installer's folder; no name when there was no file.
+    struct Change {
+        enum Kind { File, AwtProperties, Autoexec } kind;
+        std::string path, backup;
+    };
+
+    std::vector<std::string> vms;     // binDir of each VM given the bridge
+    std::vector<Change> changes;      // in the order made
+    std::vector<std::string> targets; // the 1.1 folders whose jars CLASSPATH or autoexec.bat got, in turn
+    bool classpathKept = false;       // the registry CLASSPATH from before the first installation is kept:
+    std::optional<std::string> classpath; // its text, nothing when there was none
+    std::vector<std::string> countedDlls; // DLLs whose SharedDLLs count an installation raised
+
+    const Change *find(const std::string &path) const;
+    bool empty() const { return changes.empty() && targets.empty() && countedDlls.empty(); }
+
+    std::string text() const;
+    // Nothing when the text is no record (a line of an unknown kind, or cut short).
+    static std::optional<InstallRecord> parse(const std::string &text);
+};

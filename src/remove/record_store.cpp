@@ -1,0 +1,130 @@
+#include "remove/record_store.h"
+
+#include <windows.h>
+
+#include "shell/ascii_text.h"
+#include "shell/handles.h"
+#include "shell/system_text.h"
+
+namespace {
+constexpr const char *kDisplayName = "Java Ostrel";
+
+std::string windowsDirectory() {
+    return readWhole(
+        [](char *buffer, DWORD size) { return static_cast<DWORD>(GetWindowsDirectoryA(buffer, size)); });
+}
+
+// The running program's path; the call reports no size needed, so the buffer grows until the path fits.
+std::string programFile() {
+    for (DWORD size = MAX_PATH;; size *= 2) {
+        std::string path(size, '\0');
+        const DWORD length = GetModuleFileNameA(nullptr, &path[0], size);
+        if (length == 0)
+            return std::string();
+        if (length < size)
+            return path.substr(0, length);
+    }
+}
+
+bool setString(HKEY key, const char *name, const std::string &text) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool setNumber(HKEY key, const char *name, DWORD number) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number) ==
+           ERROR_SUCCESS;
+}
+
+// Deletes at the next start of the system: on the NT family by the session manager, on the 9x family by
+// WININIT.INI's [rename] section (its other lines kept: a line "NUL=<path>" each).
+bool deleteAtRestart(const std::string &path, bool folder) {
+    if (windowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    if (folder)
+        return true; // WININIT.INI deletes files only: an empty folder stays
+    const std::string ini = windowsDirectory() + "\\WININIT.INI";
+    std::string section(32768, '\0');
+    section.resize(
+        GetPrivateProfileSectionA("rename", &section[0], static_cast<DWORD>(section.size()), ini.c_str()));
+    section += "NUL=" + path + '\0';
+    return WritePrivateProfileSectionA("rename", section.c_str(), ini.c_str()) != FALSE;
+}
+
+bool removeFile(const std::string &path) {
+    (void)SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+} // namespace
+
+RecordStore::RecordStore() : folder_(windowsDirectory() + "\\Ostrel") {}
+
+ReadResult RecordStore::load(InstallRecord &record) const {
+    std::string text;
+    const ReadResult read = readFileBytes(recordPath(), text);
+    if (read != ReadResult::Read)
+        return read;
+    const std::optional<InstallRecord> parsed = InstallRecord::parse(text);
+    if (!parsed)
+        return ReadResult::Failed;
+    record = *parsed;
+    return ReadResult::Read;
+}
+
+bool RecordStore::save(const InstallRecord &record) {
+    if (!registered_) {
+        (void)CreateDirectoryA(folder_.c_str(), nullptr); // there already, or the writes below fail
+        registered_ = registerRemoval();
+        if (!registered_)
+            return false;
+    }
+    FileSet file(runningFamily());
+    return file.write(recordPath(), record.text()) && file.place();
+}
+
+std::string RecordStore::keep(const std::string &path, std::size_t index) const {
+    std::string name;
+    for (std::size_t n = index + 1; n != 0; n /= 10)
+        name.insert(name.begin(), static_cast<char>('0' + n % 10));
+    name += ".bak";
+    FileSet file(runningFamily());
+    return file.copy(path, backupPath(name)) && file.place() ? name : std::string();
+}
+
+bool RecordStore::registerRemoval() const {
+    const std::string self = programFile();
+    if (self.empty())
+        return false;
+    if (!sameIgnoringAsciiCase(self, programPath(), ansiLeadByte)) {
+        FileSet copy(runningFamily());
+        if (!copy.copy(self, programPath()) || !copy.place())
+            return false;
+    }
+    UniqueKey key;
+    char noClass[] = "";
+    const std::string command = "\"" + programPath() + "\" /remove";
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, noClass, REG_OPTION_NON_VOLATILE,
+                           KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == ERROR_SUCCESS &&
+           setString(key.get(), "DisplayName", kDisplayName) &&
+           setString(key.get(), "UninstallString", command) &&
+           setString(key.get(), "QuietUninstallString", command + " /quiet") &&
+           setNumber(key.get(), "NoModify", 1) && setNumber(key.get(), "NoRepair", 1) &&
+           RegFlushKey(key.get()) == ERROR_SUCCESS;
+}
+
+bool RecordStore::removeAll(const InstallRecord &record) const {
+    bool removed = true;
+    for (const InstallRecord::Change &c : record.changes)
+        if (!c.backup.empty())
+            removed = removeFile(backupPath(c.backup)) && removed;
+    // The record goes before the registration: a removal cut short after it finds nothing left to do.
+    removed = removed && removeFile(recordPath());
+    const LONG gone = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    removed = removed && (gone == ERROR_SUCCESS || gone == ERROR_FILE_NOT_FOUND);
+    if (!removed)
+        return false;
+    if (sameIgnoringAsciiCase(programFile(), programPath(), ansiLeadByte))
+        return deleteAtRestart(programPath(), false) && deleteAtRestart(folder_, true);
+    return removeFile(programPath()) &&
+           (RemoveDirectoryA(folder_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
+}

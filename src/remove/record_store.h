@@ -1,0 +1,41 @@
+// The installer's own folder on the machine, outside every VM: the copy of the program that the removal is
+// registered with, the record of what the installations changed, and the versions of the files they replaced.
+#pragma once
+
+#include <string>
+
+#include "install/file_replace.h"
+#include "remove/record.h"
+
+// Where Windows lists the removal (Add/Remove Programs), under HKEY_LOCAL_MACHINE.
+constexpr const char *kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\JavaOstrel";
+// Counts of the users of shared files, under HKEY_LOCAL_MACHINE, one value per file path.
+constexpr const char *kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+class RecordStore {
+  public:
+    RecordStore(); // the folder "Ostrel" of the Windows directory: short names, for WININIT.INI on the 9x
+                   // family
+
+    const std::string &folder() const { return folder_; }
+    std::string recordPath() const { return folder_ + "\\record.txt"; }
+    std::string programPath() const { return folder_ + "\\remove.exe"; }
+
+    // Missing when no installation is recorded; Failed when the record cannot be read whole.
+    ReadResult load(InstallRecord &record) const;
+    // Replaces the record whole. The first time in a run it also keeps a copy of the program and registers
+    // the removal, so that whatever an installation changes can be removed.
+    bool save(const InstallRecord &record);
+    // Keeps a copy of the file at `path` as the version of change number `index`; its name, empty on failure.
+    std::string keep(const std::string &path, std::size_t index) const;
+    std::string backupPath(const std::string &name) const { return folder_ + "\\" + name; }
+
+    // The registration, the copy, the record and the kept versions go: all but what the running program is,
+    // which goes at the next start of the system. False when something could not go.
+    bool removeAll(const InstallRecord &record) const;
+
+  private:
+    bool registerRemoval() const;
+    std::string folder_;
+    bool registered_ = false;
+};

@@ -1,0 +1,262 @@
+// The removal: every file that the installations placed goes or gets its old version back, the lines they
+// wrote are taken out, and the shared DLLs are released; then the record and the registration go.
+#include "remove/removal.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "install/classpath_text.h"
+#include "remove/record_store.h"
+#include "remove/undo_text.h"
+#include "shell/handles.h"
+#include "shell/system_text.h"
+
+namespace {
+constexpr const char *kConfirmCaption = "Remove the Java Ostrel";
+constexpr const char *kConfirmText = "Remove the Java Ostrel from these Java VMs and from this system?";
+constexpr const char *kRemovedCaption = "Removal Completed";
+constexpr const char *kRemovedRestartCaption = "Removal Completed.  You must reboot your system.";
+constexpr const char *kRemovedText = "The Java Ostrel was removed.";
+constexpr const char *kNotRemovedCaption = "Removal Incomplete";
+constexpr const char *kNotRemovedRestartCaption = "Removal Incomplete.  You must reboot your system.";
+constexpr const char *kNotRemovedText = "The Java Ostrel was not removed completely.";
+constexpr const char *kNotInstalledCaption = "Nothing to Remove";
+constexpr const char *kCancelledCaption = "Removal Canceled";
+constexpr const char *kNotInstalledText = "The Java Ostrel is not installed.";
+constexpr const char *kCancelledText = "Removal of the Java Ostrel was canceled.";
+constexpr const char *kEnvironmentKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+constexpr const char *kClasspathValue = "CLASSPATH";
+
+bool contains(const std::vector<std::string> &list, const std::string &item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// The folder of a path is gone (a VM deleted since): there is nothing to put back there.
+bool folderGone(const std::string &path) {
+    return GetFileAttributesA(path.substr(0, path.find_last_of('\\')).c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+bool removeIfThere(const std::string &path) {
+    (void)SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool isConfiguration(const InstallRecord::Change &c) {
+    const std::string name = "\\accessibility.properties";
+    return c.kind == InstallRecord::Change::AwtProperties ||
+           (c.path.size() >= name.size() &&
+            c.path.compare(c.path.size() - name.size(), name.size(), name) == 0);
+}
+
+struct Removal {
+    Removal(RecordStore &s, InstallRecord &r) : store(s), record(r) {}
+    RecordStore &store;
+    InstallRecord &record;
+    PlatformFamily family = runningFamily();
+    std::vector<std::string> failed;  // what could not be put back
+    std::vector<std::string> changed; // lines the user changed, which stay
+    bool restart = false;             // autoexec.bat changed
+
+    bool fail(const std::string &what) {
+        failed.push_back(what);
+        return false;
+    }
+
+    // A file that an installation placed: its old version back whole, or gone when there was none.
+    void putBack(const InstallRecord::Change &c) {
+        if (folderGone(c.path))
+            return;
+        if (c.backup.empty()) {
+            if (!removeIfThere(c.path))
+                fail(c.path);
+            return;
+        }
+        FileSet file(family);
+        if (!file.copy(store.backupPath(c.backup), c.path) || !file.place())
+            fail(c.path);
+    }
+
+    // awt.properties or autoexec.bat: what the installations wrote is taken out of the file as it is now.
+    void undoEdit(const InstallRecord::Change &c) {
+        std::string now, was;
+        const ReadResult read = readFileBytes(c.path, now);
+        if (read == ReadResult::Missing)
+            return; // gone with its VM, or deleted since
+        if (read == ReadResult::Failed ||
+            (!c.backup.empty() && readFileBytes(store.backupPath(c.backup), was) != ReadResult::Read)) {
+            fail(c.path);
+            return;
+        }
+        ChangedLines lines;
+        const std::optional<std::string> after =
+            c.kind == InstallRecord::Change::AwtProperties
+                ? awtPropertiesAfterRemoval(was, now, lines)
+                : autoexecAfterRemoval(c.backup.empty() ? std::nullopt : std::optional<std::string>(was),
+                                       record.targets, now, ansiLeadByte, lines);
+        for (const std::string &line : lines)
+            changed.push_back(c.path + ": " + line);
+        if (after == now)
+            return;
+        FileSet file(family);
+        const bool done = after ? file.write(c.path, *after) && file.place() : removeIfThere(c.path);
+        if (!done)
+            fail(c.path);
+        else if (c.kind == InstallRecord::Change::Autoexec)
+            restart = true;
+    }
+
+    // The registry CLASSPATH without the installations' entries, its type kept; running programs are told.
+    void undoClasspath() {
+        const std::string name =
+            std::string("HKEY_LOCAL_MACHINE\\") + kEnvironmentKey + "\\" + kClasspathValue;
+        UniqueKey key;
+        DWORD type = REG_SZ;
+        std::string data;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_ALL_ACCESS, key.put()) !=
+            ERROR_SUCCESS) {
+            fail(name);
+            return;
+        }
+        const LONG rc = readRegistryValue(key.get(), kClasspathValue, type, data);
+        if (rc == ERROR_FILE_NOT_FOUND || (rc == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ))
+            return; // deleted, or made something else, since: none of the installations' entries is in it
+        if (rc != ERROR_SUCCESS) {
+            fail(name);
+            return;
+        }
+        const std::string now = registryStringText(data);
+        const std::optional<std::string> after =
+            classpathAfterRemoval(record.classpath, record.targets, now, ansiLeadByte);
+        if (after == now)
+            return;
+        const LONG written = after ? RegSetValueExA(key.get(), kClasspathValue, 0, type,
+                                                    reinterpret_cast<const BYTE *>(after->c_str()),
+                                                    static_cast<DWORD>(after->size() + 1))
+                                   : RegDeleteValueA(key.get(), kClasspathValue);
+        if (written != ERROR_SUCCESS) {
+            fail(name);
+            return;
+        }
+        DWORD_PTR ignored = 0;
+        (void)SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                                  reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
+
+    // One use of a shared DLL less. The record forgets it first: a removal cut short never counts it twice.
+    // The DLL goes, or gets its old version back, when no other program counts it any more; its old version
+    // comes back in any case.
+    void releaseDll(const std::string &dll) {
+        record.countedDlls.erase(std::find(record.countedDlls.begin(), record.countedDlls.end(), dll));
+        if (!store.save(record)) {
+            fail(dll);
+            return;
+        }
+        UniqueKey key;
+        DWORD count = 0, type = 0, size = sizeof count;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_ALL_ACCESS, key.put()) !=
+            ERROR_SUCCESS) {
+            fail(dll);
+            return;
+        }
+        if (RegQueryValueExA(key.get(), dll.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&count),
+                             &size) != ERROR_SUCCESS ||
+            type != REG_DWORD || count == 0)
+            count = 1; // a count lost since: this was the last use
+        --count;
+        const LONG written = count == 0
+                                 ? RegDeleteValueA(key.get(), dll.c_str())
+                                 : RegSetValueExA(key.get(), dll.c_str(), 0, REG_DWORD,
+                                                  reinterpret_cast<const BYTE *>(&count), sizeof count);
+        if (written != ERROR_SUCCESS)
+            fail(dll);
+        const InstallRecord::Change *c = record.find(dll);
+        if (c && (count == 0 || !c->backup.empty()))
+            putBack(*c);
+    }
+
+    void run() {
+        for (const InstallRecord::Change &c : record.changes) // what names the bridge first
+            if (isConfiguration(c))
+                c.kind == InstallRecord::Change::File ? putBack(c) : undoEdit(c);
+        if (record.classpathKept)
+            undoClasspath();
+        for (const InstallRecord::Change &c : record.changes)
+            if (c.kind == InstallRecord::Change::Autoexec)
+                undoEdit(c);
+        const std::vector<std::string> dlls = record.countedDlls;
+        for (const InstallRecord::Change &c : record.changes)
+            if (c.kind == InstallRecord::Change::File && !isConfiguration(c) && !contains(dlls, c.path))
+                putBack(c);
+        for (const std::string &dll : dlls)
+            releaseDll(dll);
+        if (failed.empty() && !store.removeAll(record))
+            fail(store.folder());
+    }
+};
+
+int tell(bool quiet, const std::string &text, const char *caption, UINT icon, int code) {
+    if (!quiet)
+        (void)MessageBoxA(nullptr, text.c_str(), caption, MB_OK | icon);
+    return code;
+}
+
+// The closing message: what could not be put back, then the lines left as the user changed them.
+int finish(bool quiet, const Removal &removal) {
+    std::string text = removal.failed.empty() ? kRemovedText : kNotRemovedText;
+    try {
+        if (!removal.failed.empty())
+            text += listedItems(" These could not be put back:", removal.failed);
+        text += listedItems("\nThese lines were changed since the installation and stay as they are:",
+                            removal.changed);
+    } catch (const std::bad_alloc &) {
+    }
+    if (!removal.failed.empty())
+        return tell(quiet, text, removal.restart ? kNotRemovedRestartCaption : kNotRemovedCaption,
+                    MB_ICONWARNING, kExitIncomplete);
+    return tell(quiet, text, removal.restart ? kRemovedRestartCaption : kRemovedCaption, 0,
+                removal.restart ? kExitRestartNeeded : kExitDone);
+}
+
+std::string vmList(const InstallRecord &record) {
+    std::string text = kConfirmText;
+    for (const std::string &vm : record.vms)
+        text += "\n" + vm;
+    return text;
+}
+} // namespace
+
+int runRemoval(bool quiet) {
+    RecordStore store;
+    InstallRecord record;
+    try {
+        const ReadResult read = store.load(record);
+        if (read == ReadResult::Missing) { // a removal cut short after the record went finishes here
+            (void)store.removeAll(record);
+            return tell(quiet, kNotInstalledText, kNotInstalledCaption, 0, kExitNotInstalled);
+        }
+        if (read == ReadResult::Failed)
+            return tell(quiet,
+                        std::string(kNotRemovedText) + " This could not be read:\n" + store.recordPath(),
+                        kNotRemovedCaption, MB_ICONWARNING, kExitIncomplete);
+        if (!quiet && MessageBoxA(nullptr, vmList(record).c_str(), kConfirmCaption,
+                                  MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return tell(quiet, kCancelledText, kCancelledCaption, 0, kExitCancelled);
+        Removal removal(store, record);
+        try {
+            removal.run();
+        } catch (const std::bad_alloc &) {
+            removal.failed.clear(); // no memory to list them; a second removal finishes what this one began
+            removal.failed.shrink_to_fit();
+            return tell(quiet, kNotRemovedText,
+                        removal.restart ? kNotRemovedRestartCaption : kNotRemovedCaption, MB_ICONWARNING,
+                        kExitIncomplete);
+        }
+        return finish(quiet, removal);
+    } catch (const std::bad_alloc &) {
+        return tell(quiet, kNotRemovedText, kNotRemovedCaption, MB_ICONWARNING, kExitIncomplete);
+    }
+}
