@@ -5,6 +5,9 @@
 #include "discovery/path_pieces.h"
 #include "install/classpath_text.h"
 #include "install/line_rewrite.h"
+#include "remove/record.h"
+#include "remove/undo_text.h"
+#include "shell/switches.h"
 #include "verify/layout_rules.h"
 #include "verify/tester_answer.h"
 
@@ -13,6 +16,8 @@ const std::string Q = "AWT.EventQueueClass=com.zel.java.accessibility.util.Event
 const std::string A = "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\n";
 const std::string J = ";C:\\T\\tamrix.jar;C:\\T\\ostrel.jar"; // the jars of the 1.1 target C:\T
 const std::string ADDED = "set CLASSPATH=.;C:\\T\\tamrix.jar;C:\\T\\ostrel.jar;C:\\T\\classes.zip\n";
+const std::string QR = "AWT.EventQueueClass=com.zel.java.accessibility.util.EventQueueMonitor\r\n",
+                  AR = "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\r\n", JR = J + "\r\n";
 const std::string BIN = std::string("a=\r\x1a\0\xff\x83\x41\n", 9), LONG = "x=" + std::string(300, 'x') + Q;
 
 // Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; a trail byte may be a backslash or a capital.
@@ -60,6 +65,28 @@ std::string apply(const std::string &rule, const std::string &in) {
         return extendedClasspath(in, "C:\\T", cp932);
     if (rule == "registry-text")
         return registryStringText(in);
+    if (rule == "record") { // as written again after reading, or <none> when it is no record
+        const std::optional<InstallRecord> record = InstallRecord::parse(in);
+        return record ? record->text() : "<none>";
+    }
+    if (rule == "switches") {
+        const Switches sw = parseSwitches(in);
+        for (const std::string &word : sw.unknown)
+            out += "[" + word + "]";
+        return (sw.remove ? "remove " : "") + std::string(sw.quiet ? "quiet " : "") + out;
+    }
+    if (rule.compare(0, 5, "undo-") == 0) { // before|now ("-" before: none): after, or <gone>; |changed lines
+        const std::string was = in.substr(0, in.find('|')), now = in.substr(in.find('|') + 1);
+        const std::optional<std::string> before = was == "-" ? std::nullopt : std::optional<std::string>(was);
+        ChangedLines changed;
+        const std::optional<std::string> after =
+            rule == "undo-awt"        ? awtPropertiesAfterRemoval(was, now, changed)
+            : rule == "undo-autoexec" ? autoexecAfterRemoval(before, {"C:\\T"}, now, cp932, changed)
+                                      : classpathAfterRemoval(before, {"C:\\T"}, now, cp932);
+        for (const std::string &line : changed)
+            out += "|" + line;
+        return after.value_or("<gone>") + out;
+    }
     std::vector<std::string> failed, left; // "failures" N,M: failed destinations f1... fN, VMs v1... vM
     for (int i = 1; i <= std::stoi(in); ++i)
         failed.push_back("f" + std::to_string(i));
@@ -121,6 +148,22 @@ TEST(Rules, Table) {
         {"classpath", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar"},
         {"classpath", "C:\\T\\ostrel.jar;", "C:\\T\\ostrel.jar;;C:\\T\\tamrix.jar"},
         {"registry-text", std::string("a;b\0junk", 8), "a;b"}, {"registry-text", "unterminated", "unterminated"},
+        {"record", "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nend\n",
+         "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nend\n"},
+        {"record", "classpath\nend\n", "classpath\nend\n"}, {"record", "vm\tx\n", "<none>"}, {"record", "vm\tx\nend", "<none>"},
+        {"record", "copy\tx\nend\n", "<none>"}, {"record", "vm\t%4\nend\n", "<none>"}, {"record", "releasing\tx\t2x\nend\n", "<none>"},
+        {"switches", "\"C:\\a b\\installer.exe\" /REMOVE -quiet /x \"\" y", "remove quiet [/x][][y]"}, {"switches", "installer.exe", ""},
+        {"undo-awt", "a=1\nb|a=1\r\nb\r\n" + QR + AR, "a=1\nb"}, // as the installation left it: the old bytes exactly
+        {"undo-awt", "x=1\r\n|x=1\r\ny=2\r\n" + QR + AR, "x=1\r\ny=2\r\n"}, {"undo-awt", "x=1\n|x=1\n", "x=1\n"},
+        {"undo-awt", "AWT.EventQueueClass=old\r\nz\r\n|" + QR + "z\r\n" + AR + "w\r\n", "AWT.EventQueueClass=old\r\nz\r\nw\r\n"},
+        {"undo-awt", "AWT.EventQueueClass=old\r\n|AWT.EventQueueClass=mine\r\n" + AR, "AWT.EventQueueClass=mine\r\n|AWT.EventQueueClass=mine"},
+        {"undo-autoexec", "-|set CLASSPATH=.;C:\\T\\tamrix.jar;C:\\T\\ostrel.jar;C:\\T\\classes.zip\r\n", "<gone>"},
+        {"undo-autoexec", "-|set CLASSPATH=.;C:\\T\\tamrix.jar;C:\\T\\ostrel.jar;C:\\T\\classes.zip\r\nrem\r\n", "rem\r\n"},
+        {"undo-autoexec", "SET CLASSPATH=a\r\n\x1a|SET CLASSPATH=a" + JR + "rem\r\n\x1a", "SET CLASSPATH=a\r\nrem\r\n\x1a"},
+        {"undo-autoexec", "SET CLASSPATH=a\r\n|SET CLASSPATH=b" + JR, "SET CLASSPATH=b" + JR + "|SET CLASSPATH=b" + J},
+        {"undo-classpath", "%X%|%X%" + J, "%X%"}, {"undo-classpath", "-|" + J.substr(1), "<gone>"},
+        {"undo-classpath", "a|a;C:\\T\\tamrix.jar;b;C:\\T\\ostrel.jar", "a;b"}, {"undo-classpath", "-|x" + J, "x"},
+        {"undo-classpath", "C:\\T\\ostrel.jar|C:\\T\\ostrel.jar;C:\\T\\tamrix.jar", "C:\\T\\ostrel.jar"},
         {"failures", "10,0", listed}, {"failures", "12,0", listed + "\nand 2 more"}, {"failures", "0,0", listed.substr(0, 50)},
         {"failures", "1,11", listed.substr(0, listed.find("\nf2")) + "\nThese Java VMs were left as they were:"
                              "\nv1\nv2\nv3\nv4\nv5\nv6\nv7\nv8\nv9\nv10\nand 1 more"}};

@@ -30,14 +30,16 @@ const std::map<std::string, std::string> kDialogs = {{"verifying", "Checking Jav
     {"searching", "Searching for Java VMs"}, {"list", "Available Java virtual machines"},
     {"no-vms", "No Java VMs found"}, {"drives", "Drives to search on"}, {"confirm", "Remove the Java Ostrel"}};
 const std::string kSuccess = "Installation of the Java Ostrel was successful.";
-const std::map<std::string, Args> kClosings = {
-    {"canceled", {"Installation Canceled", "Installation of the Java Ostrel was canceled."}},
-    {"done", {"Installation Completed", kSuccess}},
-    {"done-restart", {"Installation Completed.  You must reboot your system.", kSuccess}},
-    {"incomplete", {"Installation Incomplete"}},
-    {"running", {"Installation Canceled", "The installer of the Java Ostrel is already running."}},
-    {"removed", {"Removal Completed", "The Java Ostrel was removed.", "0"}},
-    {"removed-restart", {"Removal Completed.  You must reboot your system.", "The Java Ostrel was removed.", "3010"}},
+const std::string kChanged = "\nThese lines were changed since the installation and stay as they are:";
+const std::map<std::string, Args> kClosings = { // caption, text, exit code, heading of the lines that follow
+    {"canceled", {"Installation Canceled", "Installation of the Java Ostrel was canceled.", "0"}},
+    {"done", {"Installation Completed", kSuccess, "0"}},
+    {"done-restart", {"Installation Completed.  You must reboot your system.", kSuccess, "0"}},
+    {"incomplete", {"Installation Incomplete", "Installation of the Java Ostrel was not completed.", "0",
+                    " These files could not be written:"}},
+    {"running", {"Installation Canceled", "The installer of the Java Ostrel is already running.", "0"}},
+    {"removed", {"Removal Completed", "The Java Ostrel was removed.", "0", kChanged}},
+    {"removed-restart", {"Removal Completed.  You must reboot your system.", "The Java Ostrel was removed.", "3010", kChanged}},
     {"not-removed", {"Removal Incomplete", "The Java Ostrel was not removed completely.", "1603"}},
     {"not-installed", {"Nothing to Remove", "The Java Ostrel is not installed.", "1605"}}};
 const std::map<std::string, DWORD> kTypes = {{"sz", REG_SZ}, {"expand", REG_EXPAND_SZ}, {"dword", REG_DWORD}};
@@ -273,14 +275,16 @@ bool Play::step(Args a) {
         expected["classpath"] = std::to_string(kTypes.at(arg(1))) + ":" + arg(2) + '\0';
     } else if (c == "started") { // every VM start, in order
         std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower);
-    } else if (closed && c != "again" && c != "uninstall") {
+    } else if (closed && c != "again" && c != "uninstall" && c != "gone") {
         ADD_FAILURE() << "not known, or not in its place: " << c;
     } else {
         if (!started)
             start();
         if (a.size() > 1 && kDialogs.count(a[1])) // the dialog to wait for first
             dialog = awaitDialog(kDialogs.at(a[1])), a.erase(a.begin() + 1);
-        if (!dialog && set.count("either") && c != "closing") // the run may have ended before it came
+        const bool needsDialog =
+            c != "closing" && c != "again" && c != "uninstall" && c != "gone" && c != "exits";
+        if (!dialog && set.count("either") && needsDialog) // the run may have ended before it came
             return true;
         const int list = dialog && GetDlgItem(dialog, 50001) ? 50001 : 40001; // drives, or VMs
         if (c == "items") {
@@ -294,6 +298,8 @@ bool Play::step(Args a) {
             }
         } else if (c == "press") {
             EXPECT_TRUE(clickButton(dialog, kButtons.at(arg(1))) || set.count("either")) << arg(1);
+            if (GetDlgItem(dialog, 0xFFFF)) // a message box: the next one must not be taken for it
+                run.waitGone(dialog, 5000);
         } else if (c == "disabled") {
             EXPECT_TRUE(GetDlgItem(dialog, kButtons.at(arg(1))) &&
                         !IsWindowEnabled(GetDlgItem(dialog, kButtons.at(arg(1)))))
@@ -334,7 +340,7 @@ bool Play::step(Args a) {
                 set["args"] += " " + a[i];
             if (set["args"].find("/remove") != std::string::npos)
                 set["removal"] = "yes";
-            closed = !launch();
+            closed = !launch(), dialog = nullptr;
         } else if (c == "uninstall") { // the removal as Windows starts it: its registered command
             char command[1024] = "";
             DWORD size = sizeof command;
@@ -343,6 +349,9 @@ bool Play::step(Args a) {
             const std::string line = command, exe = line.substr(1, line.find('"', 1) - 1);
             set["removal"] = "yes", ++launches;
             closed = !run.start(exe, set["start-in"], env, line.substr(exe.size() + 2));
+        } else if (c == "gone") { // a folder deleted, with all in it
+            walkTree(arg(1), [&](const std::string &path, DWORD) { expect(path, "<none>"); });
+            removeTree(arg(1)), expect(arg(1), "<none>");
         } else if (c == "exits") { // a quiet run: no window, this exit code
             DWORD code = 1234;
             EXPECT_TRUE(run.waitExit(15000, code) && code == std::stoul(arg(1))) << "exit code " << code;
@@ -376,20 +385,22 @@ void Play::closing(InstallerRun &shown, const Args &a) {
     for (const auto &closing : kClosings)
         kind = kind == "any" && closing.second[0] == caption ? closing.first : kind;
     const Args &want = kClosings.at(kind);
-    std::string text = want.size() > 1 ? want[1] : "Installation of the Java Ostrel was not completed.";
+    std::string text = want[1];
     for (size_t i = 2; i < a.size(); ++i)
         text += a[i] == "left" ? "\nThese Java VMs were left as they were:"
-                               : (i > 2 ? "\n" : " These files could not be written:\n") + a[i];
+                               : (i > 2 ? "\n" : want.at(3) + "\n") + a[i];
     const DWORD took = GetTickCount() - lastAction;
     EXPECT_TRUE(kind != "canceled" || took < 3000) << "the cancellation took " << took << " ms";
     EXPECT_EQ(caption, want[0]);
     EXPECT_EQ(controlText(box, 0xFFFF).substr(0, a[1] == "any" ? text.size() : std::string::npos), text);
     if (kind.compare(0, 4, "done") == 0)
         step({"dlls"});
+    for (int i = 4; kind.compare(0, 7, "removed") == 0 && i < 7; ++i) // they go, or are as they were
+        expected.erase(lower(kFiles[i]));
     Sleep(std::stoul(set["linger"])); // late VM starts show
     clickButton(box, IDOK);
     DWORD code = 1234;
-    EXPECT_TRUE(shown.waitExit(10000, code) && code == std::stoul(want.size() > 2 ? want[2] : "0")) << code;
+    EXPECT_TRUE(shown.waitExit(10000, code) && code == std::stoul(want[2])) << "exit code " << code;
     closed = true, closedAs = kind;
 }
 

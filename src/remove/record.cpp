@@ -37,6 +37,24 @@ std::optional<std::string> unescaped(const std::string &field) {
     return out;
 }
 
+std::string decimal(unsigned long n) {
+    std::string digits;
+    do
+        digits.insert(digits.begin(), static_cast<char>('0' + n % 10));
+    while ((n /= 10) != 0);
+    return digits;
+}
+
+std::optional<unsigned long> number(const std::string &digits) {
+    unsigned long n = 0;
+    for (char c : digits)
+        if (c < '0' || c > '9' || n > 99999999)
+            return std::nullopt;
+        else
+            n = n * 10 + static_cast<unsigned long>(c - '0');
+    return digits.empty() ? std::nullopt : std::optional<unsigned long>(n);
+}
+
 std::string line(std::initializer_list<std::string> fields) {
     std::string out;
     for (const std::string &field : fields)
@@ -64,6 +82,8 @@ std::string InstallRecord::text() const {
         out += classpath ? line({"classpath", *classpath}) : line({"classpath"});
     for (const std::string &dll : countedDlls)
         out += line({"dll", dll});
+    for (const auto &dll : releasing)
+        out += line({"releasing", dll.first, decimal(dll.second)});
     return out + "end\n"; // a record cut short lacks it
 }
 
@@ -92,6 +112,8 @@ std::optional<InstallRecord> InstallRecord::parse(const std::string &text) {
             record.targets.push_back(fields[1]);
         else if (kind == "dll" && n == 2)
             record.countedDlls.push_back(fields[1]);
+        else if (kind == "releasing" && n == 3 && number(fields[2]))
+            record.releasing.emplace_back(fields[1], *number(fields[2]));
         else if (kind == "classpath" && n <= 2)
             record.classpathKept = true,
             record.classpath = n == 2 ? std::optional<std::string>(fields[1]) : std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct InstallRecord {
@@ -20,9 +21,11 @@ struct InstallRecord {
     bool classpathKept = false;       // the registry CLASSPATH from before the first installation is kept:
     std::optional<std::string> classpath; // its text, nothing when there was none
     std::vector<std::string> countedDlls; // DLLs whose SharedDLLs count an installation raised
+    // DLLs whose count a removal is lowering, with the count it found: a removal cut short and run again
+    // lowers each once.
+    std::vector<std::pair<std::string, unsigned long>> releasing;
 
     const Change *find(const std::string &path) const;
-    bool empty() const { return changes.empty() && targets.empty() && countedDlls.empty(); }
 
     std::string text() const;
     // Nothing when the text is no record (a line of an unknown kind, or cut short).

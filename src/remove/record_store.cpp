@@ -53,7 +53,8 @@ bool deleteAtRestart(const std::string &path, bool folder) {
 
 bool removeFile(const std::string &path) {
     (void)SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+           GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 } // namespace
 
@@ -87,6 +88,7 @@ std::string RecordStore::keep(const std::string &path, std::size_t index) const 
     for (std::size_t n = index + 1; n != 0; n /= 10)
         name.insert(name.begin(), static_cast<char>('0' + n % 10));
     name += ".bak";
+    (void)CreateDirectoryA(folder_.c_str(), nullptr); // there already, or the copy fails
     FileSet file(runningFamily());
     return file.copy(path, backupPath(name)) && file.place() ? name : std::string();
 }
@@ -112,19 +114,29 @@ bool RecordStore::registerRemoval() const {
            RegFlushKey(key.get()) == ERROR_SUCCESS;
 }
 
-bool RecordStore::removeAll(const InstallRecord &record) const {
-    bool removed = true;
-    for (const InstallRecord::Change &c : record.changes)
-        if (!c.backup.empty())
-            removed = removeFile(backupPath(c.backup)) && removed;
-    // The record goes before the registration: a removal cut short after it finds nothing left to do.
-    removed = removed && removeFile(recordPath());
+bool RecordStore::removeAll() const {
+    // The record goes first: a removal cut short after it has nothing left to put back, only this folder to
+    // clear, which is the installer's own.
+    if (!removeFile(recordPath()))
+        return false;
     const LONG gone = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-    removed = removed && (gone == ERROR_SUCCESS || gone == ERROR_FILE_NOT_FOUND);
+    if (gone != ERROR_SUCCESS && gone != ERROR_FILE_NOT_FOUND)
+        return false;
+    const bool running = sameIgnoringAsciiCase(programFile(), programPath(), ansiLeadByte);
+    bool removed = true;
+    WIN32_FIND_DATAA entry;
+    UniqueFind find(FindFirstFileA((folder_ + "\\*").c_str(), &entry));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &entry) != FALSE) {
+        const std::string path = folder_ + "\\" + entry.cFileName;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            !(running && sameIgnoringAsciiCase(path, programPath(), ansiLeadByte)))
+            removed = removeFile(path) && removed;
+    }
+    find.reset();
     if (!removed)
         return false;
-    if (sameIgnoringAsciiCase(programFile(), programPath(), ansiLeadByte))
+    if (running) // what the running program is goes at the next start of the system
         return deleteAtRestart(programPath(), false) && deleteAtRestart(folder_, true);
-    return removeFile(programPath()) &&
-           (RemoveDirectoryA(folder_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
+    return RemoveDirectoryA(folder_.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+           GetLastError() == ERROR_PATH_NOT_FOUND;
 }

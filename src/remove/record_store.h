@@ -30,9 +30,9 @@ class RecordStore {
     std::string keep(const std::string &path, std::size_t index) const;
     std::string backupPath(const std::string &name) const { return folder_ + "\\" + name; }
 
-    // The registration, the copy, the record and the kept versions go: all but what the running program is,
-    // which goes at the next start of the system. False when something could not go.
-    bool removeAll(const InstallRecord &record) const;
+    // The record, the registration and the folder with all in it go, but the running program, which goes at
+    // the next start of the system. False when something could not go.
+    bool removeAll() const;
 
   private:
     bool registerRemoval() const;

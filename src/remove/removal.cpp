@@ -146,36 +146,48 @@ struct Removal {
                                   reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG, 5000, &ignored);
     }
 
-    // One use of a shared DLL less. The record forgets it first: a removal cut short never counts it twice.
-    // The DLL goes, or gets its old version back, when no other program counts it any more; its old version
-    // comes back in any case.
-    void releaseDll(const std::string &dll) {
-        record.countedDlls.erase(std::find(record.countedDlls.begin(), record.countedDlls.end(), dll));
-        if (!store.save(record)) {
-            fail(dll);
-            return;
-        }
+    // The shared DLLs of the record: each one use less, the count it had noted first, so that a removal cut
+    // short and run again lowers it once. A DLL goes, or gets its old version back, with its last user; its
+    // old version comes back in any case.
+    void releaseDlls() {
         UniqueKey key;
-        DWORD count = 0, type = 0, size = sizeof count;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_ALL_ACCESS, key.put()) !=
-            ERROR_SUCCESS) {
-            fail(dll);
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
+            key.reset();
+        for (const std::string &dll : record.countedDlls)
+            record.releasing.emplace_back(dll, count(key.get(), dll));
+        record.countedDlls.clear();
+        if (!record.releasing.empty() && !store.save(record)) {
+            fail(store.recordPath());
             return;
         }
-        if (RegQueryValueExA(key.get(), dll.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&count),
-                             &size) != ERROR_SUCCESS ||
-            type != REG_DWORD || count == 0)
-            count = 1; // a count lost since: this was the last use
-        --count;
-        const LONG written = count == 0
-                                 ? RegDeleteValueA(key.get(), dll.c_str())
+        while (!record.releasing.empty()) {
+            const auto [dll, was] = record.releasing.front();
+            const unsigned long left = was > 1 ? was - 1 : 0;
+            LONG done = ERROR_SUCCESS;
+            if (key && count(key.get(), dll) == was) // else lowered by a removal cut short
+                done = left == 0 ? RegDeleteValueA(key.get(), dll.c_str())
                                  : RegSetValueExA(key.get(), dll.c_str(), 0, REG_DWORD,
-                                                  reinterpret_cast<const BYTE *>(&count), sizeof count);
-        if (written != ERROR_SUCCESS)
-            fail(dll);
-        const InstallRecord::Change *c = record.find(dll);
-        if (c && (count == 0 || !c->backup.empty()))
-            putBack(*c);
+                                                  reinterpret_cast<const BYTE *>(&left), sizeof left);
+            if (done != ERROR_SUCCESS && done != ERROR_FILE_NOT_FOUND)
+                fail(dll);
+            const InstallRecord::Change *c = record.find(dll);
+            if (c && (left == 0 || !c->backup.empty()))
+                putBack(*c);
+            record.releasing.erase(record.releasing.begin());
+            if (!store.save(record))
+                fail(store.recordPath());
+        }
+    }
+
+    // A DLL's count of users; 0 when it has none (or no key).
+    static unsigned long count(HKEY key, const std::string &dll) {
+        DWORD count = 0, type = 0, size = sizeof count;
+        if (key == nullptr ||
+            RegQueryValueExA(key, dll.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&count), &size) !=
+                ERROR_SUCCESS ||
+            type != REG_DWORD)
+            return 0;
+        return count;
     }
 
     void run() {
@@ -187,13 +199,14 @@ struct Removal {
         for (const InstallRecord::Change &c : record.changes)
             if (c.kind == InstallRecord::Change::Autoexec)
                 undoEdit(c);
-        const std::vector<std::string> dlls = record.countedDlls;
+        std::vector<std::string> dlls = record.countedDlls;
+        for (const auto &dll : record.releasing)
+            dlls.push_back(dll.first);
         for (const InstallRecord::Change &c : record.changes)
             if (c.kind == InstallRecord::Change::File && !isConfiguration(c) && !contains(dlls, c.path))
                 putBack(c);
-        for (const std::string &dll : dlls)
-            releaseDll(dll);
-        if (failed.empty() && !store.removeAll(record))
+        releaseDlls();
+        if (failed.empty() && !store.removeAll())
             fail(store.folder());
     }
 };
@@ -230,12 +243,12 @@ std::string vmList(const InstallRecord &record) {
 } // namespace
 
 int runRemoval(bool quiet) {
-    RecordStore store;
-    InstallRecord record;
     try {
+        RecordStore store;
+        InstallRecord record;
         const ReadResult read = store.load(record);
         if (read == ReadResult::Missing) { // a removal cut short after the record went finishes here
-            (void)store.removeAll(record);
+            (void)store.removeAll();
             return tell(quiet, kNotInstalledText, kNotInstalledCaption, 0, kExitNotInstalled);
         }
         if (read == ReadResult::Failed)

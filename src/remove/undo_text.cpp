@@ -50,14 +50,18 @@ LinePairs awtPairs(const std::string &original, LineTest isProperty, const char 
 
 // The installation's changes to a text file whose bytes are `original` (empty when there was no file):
 // `installed` is what it made of them. Bytes as they were when the file is as it was left; otherwise the
-// text with `undo` applied, line ends as CR LF, its Ctrl-Z mark kept.
+// text with `undo` applied, line ends as CR LF, its Ctrl-Z mark kept; the bytes now when that changes
+// nothing.
 template <typename Undo>
 std::string afterRemoval(const std::string &original, const std::string &installed,
                          const std::string &current, bool endsAtFirstCtrlZ, Undo undo) {
     if (current == installed)
         return original;
     TextFileContent now = decodeTextFile(current, endsAtFirstCtrlZ);
-    now.text = undo(now.text);
+    const std::string text = undo(now.text);
+    if (text == now.text)
+        return current; // nothing of the installation's is left in it: not one byte changes
+    now.text = text;
     return encodeTextFile(now);
 }
 

@@ -44,7 +44,8 @@ inline std::string currentDirectory() {
 
 // The full path of a path relative to the current directory (or to a drive's); empty when it has none.
 inline std::string fullPath(const std::string &path) {
-    return readWhole([&](char *buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); });
+    return readWhole(
+        [&](char *buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); });
 }
 
 inline std::string systemDirectory() {
