@@ -41,10 +41,11 @@ const std::map<std::string, Args> kClosings = { // caption, text, exit code, hea
     {"removed", {"Removal Completed", "The Java Ostrel was removed.", "0", kChanged}},
     {"removed-restart", {"Removal Completed.  You must reboot your system.", "The Java Ostrel was removed.", "3010", kChanged}},
     {"not-removed", {"Removal Incomplete", "The Java Ostrel was not removed completely.", "1603"}},
-    {"not-installed", {"Nothing to Remove", "The Java Ostrel is not installed.", "1605"}}};
+    {"not-installed", {"Nothing to Remove", "The Java Ostrel is not installed.", "1605"}},
+    {"removal-canceled", {"Removal Canceled", "Removal of the Java Ostrel was canceled.", "1602"}}};
 const std::map<std::string, DWORD> kTypes = {{"sz", REG_SZ}, {"expand", REG_EXPAND_SZ}, {"dword", REG_DWORD}};
 const std::map<std::string, int> kButtons = {{"cancel", 10001}, {"install", 10002}, {"all", 10003}, {"search", 10004},
-    {"yes", IDYES}};
+    {"yes", IDYES}, {"no", IDNO}};
 const std::map<std::string, UINT> kKeys = {{"tab", VK_TAB}, {"space", VK_SPACE}, {"down", VK_DOWN}, {"enter", VK_RETURN},
     {"escape", VK_ESCAPE}}; // Escape, which the dialog manager makes IDCANCEL, must change nothing
 // clang-format on
