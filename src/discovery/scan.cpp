@@ -11,6 +11,7 @@
 #include "shell/handles.h"
 #include "shell/installer.h"
 #include "shell/system_text.h"
+#include "log/run_log.h"
 
 namespace {
 struct EnvironmentBlockFree {
@@ -66,7 +67,8 @@ int Installer::scanPath() {
         return 0;
     std::unique_ptr<PathEntry> list;
     for (const std::string &piece : splitPathVariable(expandReferences(value)))
-        (void)pushPathEntry(list, piece.c_str()); // a piece that cannot be stored is dropped
+        if (pushPathEntry(list, piece.c_str())) // a piece that cannot be stored is dropped
+            list->origin = "PATH";
     pathList = std::move(list);
     return 1;
 }
@@ -81,7 +83,8 @@ int Installer::scanRegistry() {
             continue;
         const bool isString = type == REG_SZ || type == REG_EXPAND_SZ;
         if (std::optional<std::string> dir = javaHomeBinDir(data, isString))
-            (void)pushPathEntry(pathList, dir->c_str());
+            if (pushPathEntry(pathList, dir->c_str()))
+                pathList->origin = std::string("registry HKEY_LOCAL_MACHINE\\") + keyName;
     }
     return 1;
 }
@@ -94,8 +97,8 @@ int Installer::collectCandidates() {
         if (!hasLauncher(p->dir.c_str()))
             continue;
         const std::string dir = fullPath(p->dir);
-        if (!dir.empty())
-            (void)pushVmEntry(vmList, dir.c_str());
+        if (!dir.empty() && pushVmEntry(vmList, dir.c_str()))
+            runLog::line("found a Java VM in " + dir + " (" + p->origin + ")");
     }
     return 1;
 }

@@ -8,7 +8,8 @@
 // One directory that may hold a VM launcher, from PATH or from a JavaHome registry value.
 struct PathEntry {
     std::unique_ptr<PathEntry> next;
-    std::string dir; // exactly as taken from PATH or built from the registry
+    std::string dir;    // exactly as taken from PATH or built from the registry
+    std::string origin; // where it was taken from, for the log: "PATH" or the registry key
 
     PathEntry(std::unique_ptr<PathEntry> next, std::string dir);
     ~PathEntry();
@@ -26,6 +27,7 @@ struct VmEntry {
     std::int32_t isJava11 = 0;
     std::int32_t isJava14 = 0;
     std::int32_t selected = 0;
+    bool logged = false; // offered in the log already
 
     VmEntry(std::unique_ptr<VmEntry> next, std::string binDir);
     ~VmEntry();

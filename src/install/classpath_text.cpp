@@ -3,15 +3,6 @@
 namespace {
 constexpr std::size_t kListedFailures = 10;
 
-// A number in decimal digits: std::to_string would bring a whole printf into the program.
-std::string decimal(std::size_t n) {
-    std::string digits;
-    do
-        digits.insert(digits.begin(), static_cast<char>('0' + n % 10));
-    while ((n /= 10) != 0);
-    return digits;
-}
-
 } // namespace
 
 std::vector<std::string> bridgeJars(const std::string &target) {

@@ -116,7 +116,7 @@ FileSet::~FileSet() {
 
 bool FileSet::fail(const std::string &destination) {
     if (failed_.empty())
-        failed_ = destination;
+        failed_ = destination, error_ = GetLastError();
     return false;
 }
 
@@ -187,9 +187,10 @@ bool FileSet::place() {
     }
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         if (!putInPlace(entries_[i])) {
+            (void)fail(entries_[i].destination); // with the error, before taking back changes it
             for (std::size_t k = i; k-- > 0;)
                 takeBack(entries_[k]);
-            return fail(entries_[i].destination);
+            return false;
         }
     }
     for (const Entry &e : entries_)

@@ -52,6 +52,7 @@ class FileSet {
     bool place();
     // The destination that could not be prepared or placed.
     const std::string &failed() const { return failed_; }
+    unsigned long error() const { return error_; } // the system's error then
 
   private:
     struct Entry {
@@ -66,6 +67,7 @@ class FileSet {
     PlatformFamily family_;
     std::vector<Entry> entries_;
     std::string failed_;
+    unsigned long error_ = 0;
 };
 
 // Replaces one text file by `content`, as a set of one file.

@@ -7,6 +7,7 @@
 #include "install/config_files.h"
 #include "install/file_replace.h"
 #include "install/payload.h"
+#include "log/run_log.h"
 #include "remove/recorder.h"
 #include "shell/system_text.h"
 #include "shell/handles.h"
@@ -66,19 +67,25 @@ class InstallSteps {
     // binDir) is given a whole bridge, or keeps what it had. The record notes them first.
     bool placeTogether(const std::vector<Copy> &copies, const std::string &vm = std::string()) {
         FileSet files(family_);
-        std::vector<std::string> destinations;
+        std::vector<std::string> destinations, done;
         for (const Copy &c : copies) {
             const std::string source = payload_ + c.sourceName;
             if (!fitsPlatform(source) || !fitsPlatform(c.destination))
-                return fail(c.destination);
+                return fail(c.destination, "the path is too long");
             if (!files.copy(source, c.destination))
-                return fail(files.failed());
+                return fail(files.failed(), runLog::systemError(files.error()));
             destinations.push_back(c.destination);
+            done.push_back((GetFileAttributesA(c.destination.c_str()) == INVALID_FILE_ATTRIBUTES
+                                ? "placed "
+                                : "replaced ") +
+                           c.destination);
         }
         if (!recorder_.willChange(InstallRecord::Change::File, destinations, vm))
-            return fail(recorder_.failed());
+            return fail(recorder_.failed(), "it could not be kept for the removal");
         if (!files.place())
-            return fail(files.failed());
+            return fail(files.failed(), runLog::systemError(files.error()));
+        for (const std::string &line : done)
+            runLog::line(line);
         installer_.machineChanged = true;
         return true;
     }
@@ -87,18 +94,24 @@ class InstallSteps {
         const std::string dir = vm.homeDir + vm.extDir;
         bool changed = false;
         if (!recorder_.willChange(InstallRecord::Change::AwtProperties, {dir + kAwtProperties}, vm.binDir))
-            return fail(recorder_.failed());
+            return fail(recorder_.failed(), "it could not be kept for the removal");
         if (!patchAwtProperties(dir.c_str(), kAwtProperties, &changed))
-            return fail(dir + kAwtProperties);
+            return fail(dir + kAwtProperties, "missing, read-only or unreadable");
+        runLog::line(dir + kAwtProperties +
+                     (changed ? ": names the bridge now" : ": named the bridge already"));
         installer_.machineChanged = installer_.machineChanged || changed;
         return true;
     }
 
-    bool fail(const std::string &what) {
+    bool fail(const std::string &what, const std::string &why = std::string()) {
+        runLog::line("not written: " + what + (why.empty() ? "" : " (" + why + ")"));
         installer_.failedDestinations.push_back(what);
         return false;
     }
-    void leave(const VmEntry &vm) { installer_.vmsLeftAsTheyWere.push_back(vm.binDir); }
+    void leave(const VmEntry &vm) {
+        runLog::line("left as it was: the Java VM in " + vm.binDir);
+        installer_.vmsLeftAsTheyWere.push_back(vm.binDir);
+    }
 
   private:
     std::string payload_;
@@ -135,14 +148,17 @@ bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool
 
     const std::string oldText = registryStringText(data);
     const std::string text = extendedClasspath(oldText, target, ansiLeadByte);
+    runLog::line("CLASSPATH before: " + (rc == ERROR_FILE_NOT_FOUND ? std::string("(none)") : oldText));
     if (text == oldText)
-        return true; // both jars are there already (a second run): nothing to write, nothing to announce
+        return runLog::line("CLASSPATH holds the jars already"),
+               true; // a second run: nothing to write or announce
     if (!recorder.willExtendClasspath(
             rc == ERROR_FILE_NOT_FOUND ? std::nullopt : std::optional<std::string>(oldText), target) ||
         RegSetValueExA(key.get(), kClasspathValue, 0, type, reinterpret_cast<const BYTE *>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
         return false;
     changed = true;
+    runLog::line("CLASSPATH after: " + text);
     (void)RegFlushKey(key.get()); // the value is written; the flush only hastens it to disk
     announceEnvironmentChange();
     return true;

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "shell/ascii_text.h"
+
 namespace {
 constexpr const char *kKinds[] = {"file", "awt", "autoexec"};
 
@@ -35,14 +37,6 @@ std::optional<std::string> unescaped(const std::string &field) {
         i += 2;
     }
     return out;
-}
-
-std::string decimal(unsigned long n) {
-    std::string digits;
-    do
-        digits.insert(digits.begin(), static_cast<char>('0' + n % 10));
-    while ((n /= 10) != 0);
-    return digits;
 }
 
 std::optional<unsigned long> number(const std::string &digits) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "log/run_log.h"
+#include "shell/ascii_text.h"
 #include "shell/handles.h"
 
 namespace {
@@ -87,5 +89,6 @@ bool Recorder::countDll(const std::string &path) {
                        sizeof count) != ERROR_SUCCESS)
         return false;
     record_.countedDlls.push_back(path);
+    runLog::line("SharedDLLs count of " + path + ": " + decimal(count));
     return save();
 }

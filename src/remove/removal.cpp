@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "install/classpath_text.h"
+#include "log/run_log.h"
 #include "remove/record_store.h"
+#include "shell/ascii_text.h"
 #include "remove/undo_text.h"
 #include "shell/handles.h"
 #include "shell/system_text.h"
@@ -62,6 +64,7 @@ struct Removal {
     bool restart = false;             // autoexec.bat changed
 
     bool fail(const std::string &what) {
+        runLog::line("not put back: " + what + " (" + runLog::systemError(GetLastError()) + ")");
         failed.push_back(what);
         return false;
     }
@@ -69,15 +72,19 @@ struct Removal {
     // A file that an installation placed: its old version back whole, or gone when there was none.
     void putBack(const InstallRecord::Change &c) {
         if (folderGone(c.path))
-            return;
+            return runLog::line("passed over: " + c.path + " (its folder is gone)");
         if (c.backup.empty()) {
             if (!removeIfThere(c.path))
                 fail(c.path);
+            else
+                runLog::line("deleted " + c.path);
             return;
         }
         FileSet file(family);
         if (!file.copy(store.backupPath(c.backup), c.path) || !file.place())
             fail(c.path);
+        else
+            runLog::line("put back " + c.path + " as it was");
     }
 
     // awt.properties or autoexec.bat: what the installations wrote is taken out of the file as it is now.
@@ -99,8 +106,12 @@ struct Removal {
                                        record.targets, now, ansiLeadByte, lines);
         for (const std::string &line : lines)
             changed.push_back(c.path + ": " + line);
+        for (const std::string &line : lines)
+            runLog::line("changed since, so left as it is: " + c.path + ": " + line);
         if (after == now)
             return;
+        runLog::line(c.path + (after ? ": the installation's lines taken out"
+                                     : ": deleted, the installation made it"));
         FileSet file(family);
         const bool done = after ? file.write(c.path, *after) && file.place() : removeIfThere(c.path);
         if (!done)
@@ -133,6 +144,8 @@ struct Removal {
             classpathAfterRemoval(record.classpath, record.targets, now, ansiLeadByte);
         if (after == now)
             return;
+        runLog::line("CLASSPATH before: " + now);
+        runLog::line("CLASSPATH after: " + after.value_or("(none)"));
         const LONG written = after ? RegSetValueExA(key.get(), kClasspathValue, 0, type,
                                                     reinterpret_cast<const BYTE *>(after->c_str()),
                                                     static_cast<DWORD>(after->size() + 1))
@@ -170,6 +183,8 @@ struct Removal {
                                                   reinterpret_cast<const BYTE *>(&left), sizeof left);
             if (done != ERROR_SUCCESS && done != ERROR_FILE_NOT_FOUND)
                 fail(dll);
+            else
+                runLog::line("SharedDLLs count of " + dll + ": " + decimal(static_cast<long long>(left)));
             const InstallRecord::Change *c = record.find(dll);
             if (c && (left == 0 || !c->backup.empty()))
                 putBack(*c);
@@ -208,6 +223,8 @@ struct Removal {
         releaseDlls();
         if (failed.empty() && !store.removeAll())
             fail(store.folder());
+        else if (failed.empty())
+            runLog::line("the record, the registration and " + store.folder() + " removed");
     }
 };
 

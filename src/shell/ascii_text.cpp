@@ -32,3 +32,13 @@ bool startsWithIgnoringAsciiCase(const std::string &text, std::string::size_type
             return false;
     return true;
 }
+
+std::string decimal(long long n) {
+    std::string digits;
+    unsigned long long rest =
+        n < 0 ? 0ull - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+    do
+        digits.insert(digits.begin(), static_cast<char>('0' + rest % 10));
+    while ((rest /= 10) != 0);
+    return n < 0 ? "-" + digits : digits;
+}

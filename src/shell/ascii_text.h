@@ -23,3 +23,7 @@ bool startsWithIgnoringAsciiCase(const std::string &text, std::string::size_type
 // Length in bytes of the character that starts at i: two for a lead byte followed by a trail byte.
 std::string::size_type charLength(const std::string &s, std::string::size_type i,
                                   LeadBytePredicate isLeadByte);
+
+// A number in decimal digits, "-" before a negative one: std::to_string would bring a whole printf into the
+// program.
+std::string decimal(long long n);

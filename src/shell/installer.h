@@ -38,6 +38,11 @@ struct Installer {
     static void showFinalMessage(int completed, int restartNeeded);
     void showIncompleteMessage(bool restartNeeded);
 
+    // The quiet installation: every usable VM in the common places and on these drives, no window; its exit
+    // code.
+    int runQuiet(const std::vector<char> &searchDrives);
+    void verifyAll(); // the tester in each VM not found usable yet, one after the other
+
     // Discovery in the common places.
     int scanPath();
     int scanRegistry();

@@ -7,7 +7,9 @@
 #include "shell/installer.h"
 #include "remove/removal.h"
 #include "shell/protocol.h"
+#include "shell/exit_codes.h"
 #include "shell/switches.h"
+#include "log/run_log.h"
 #include "shell/system_text.h"
 
 namespace {
@@ -15,7 +17,7 @@ constexpr const char *kMainWindowClass = "Installer Window";
 constexpr const char *kMainWindowTitle = "Java Ostrel for Microsoft Windows installer";
 constexpr const char *kRunningText = "The installer of the Java Ostrel is already running.";
 constexpr const char *kRunningCaption = "Installation Canceled";
-constexpr int kExitAnotherRuns = 1618; // for a removal, which has exit codes
+constexpr const char *kLogCaption = "The log cannot be written";
 
 // True while another copy of the installer runs: two would replace the same files at once. The mutex that
 // says so lives as long as this process. From Windows 2000 on it is seen from every session.
@@ -73,34 +75,49 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         Installer::showFinalMessage(0, 0); // no memory even for the arguments: nothing has been touched
         return 0;
     }
-    if (anotherCopyRuns()) {
+    // A quiet run and a removal tell by their exit code what happened; an installation with windows ends with
+    // 0 whatever happened, as its closing message says.
+    const bool reports = switches.quiet || switches.remove;
+    if (anotherCopyRuns()) { // before the log is opened: it may be the other copy's
         if (!switches.quiet)
             (void)MessageBoxA(nullptr, kRunningText, kRunningCaption, MB_OK);
-        return switches.remove ? kExitAnotherRuns : 0;
+        return reports ? kExitAnotherRuns : 0;
+    }
+    if (!switches.log.empty() && !runLog::open(switches.log, GetCommandLineA())) {
+        if (!switches.quiet)
+            (void)MessageBoxA(nullptr, switches.log.c_str(), kLogCaption, MB_OK | MB_ICONWARNING);
+        return kExitLogUnusable;
+    }
+    if (switches.quiet && !switches.unknown.empty()) {
+        runLog::line({"a switch that the installer does not know: ", switches.unknown.front().c_str()});
+        return runLog::finish(kExitUnknownSwitch);
     }
     if (switches.remove)
-        return runRemoval(switches.quiet);
+        return runLog::finish(runRemoval(switches.quiet));
     try {
         g_installer = new Installer();
     } catch (const std::bad_alloc &) {
-        Installer::showFinalMessage(0, 0); // nothing has been touched yet
-        return 0;
+        if (!switches.quiet)
+            Installer::showFinalMessage(0, 0); // nothing has been touched yet
+        return runLog::finish(switches.quiet ? kExitIncomplete : 0, !switches.quiet);
     }
+    if (switches.quiet)
+        return runLog::finish(g_installer->runQuiet(switches.searchDrives));
 
     HWND window = createMainWindow();
     if (window == nullptr || !PostMessageA(window, WM_INSTALLER_RUN, 0, 0)) {
         // Without a window to take the start message the run still happens: the wizard needs none.
         g_installer->run();
-        return 0;
+        return runLog::finish(0, true);
     }
 
     MSG msg;
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1)
-            return 0;
+            return runLog::finish(0, true);
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return static_cast<int>(msg.wParam);
+    return runLog::finish(static_cast<int>(msg.wParam), true);
 }

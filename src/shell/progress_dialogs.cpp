@@ -4,6 +4,7 @@
 #include <string>
 
 #include "discovery/drive_search.h"
+#include "log/run_log.h"
 #include "resource.h"
 #include "shell/installer.h"
 #include "shell/protocol.h"
@@ -85,8 +86,8 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         showStatus(dialog, reinterpret_cast<const char *>(lParam));
         return TRUE;
     case WM_VM_FOUND:
-        (void)pushVmEntry(g_installer->vmList,
-                          reinterpret_cast<const char *>(lParam)); // dropped if no memory
+        if (pushVmEntry(g_installer->vmList, reinterpret_cast<const char *>(lParam))) // dropped if no memory
+            runLog::line({"found a Java VM in ", g_installer->vmList->binDir.c_str(), " (drive search)"});
         return TRUE;
     case WM_WORK_DONE:
         endProgress(dialog, 1);

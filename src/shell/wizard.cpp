@@ -7,6 +7,7 @@
 
 #include "discovery/drive_dialog.h"
 #include "install/classpath_text.h"
+#include "log/run_log.h"
 #include "select/selection_dialogs.h"
 #include "shell/handles.h"
 #include "shell/installer.h"
@@ -113,6 +114,7 @@ void Installer::showIncompleteMessage(bool restartNeeded) {
     } catch (const std::bad_alloc &) {
         text.clear(); // no memory for the list: the sentence alone still tells the truth
     }
+    runLog::line({"closing message: ", caption});
     (void)MessageBoxA(nullptr, text.empty() ? kIncompleteText : text.c_str(), caption,
                       MB_OK | MB_ICONWARNING);
 }
@@ -120,5 +122,6 @@ void Installer::showIncompleteMessage(bool restartNeeded) {
 void Installer::showFinalMessage(int completed, int restartNeeded) {
     const char *text = completed ? kSuccessText : kCanceledText;
     const char *caption = !completed ? kCanceledCaption : restartNeeded ? kRestartCaption : kCompletedCaption;
+    runLog::line({"closing message: ", caption});
     (void)MessageBoxA(nullptr, text, caption, MB_OK);
 }

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "discovery/vm_entry.h"
+#include "log/run_log.h"
+#include "shell/ascii_text.h"
 #include "shell/handles.h"
 #include "verify/probe_limit.h"
 #include "verify/tester_answer.h"
@@ -47,6 +49,26 @@ DWORD launch(const std::string &program, const char *command, HANDLE cancel, boo
     }
     return code;
 }
+// The tester's answer in the log: the exit code and what it says.
+void logAnswer(const std::string &program, DWORD code, const TesterAnswer &answer) {
+    if (!runLog::active())
+        return;
+    std::string said = "no answer (did not start, or was ended)";
+    if (code != kLaunchFailed) {
+        said = "exit code " + decimal(static_cast<long>(code)) + ": ";
+        if (!answer.answered)
+            said += "no answer";
+        else if (!answer.compatible)
+            said += "cannot carry the bridge";
+        else
+            said += answer.isJava14 && answer.isJava11
+                        ? "usable, but says both the 1.1 and the 1.4 generation"
+                    : answer.isJava14 ? "usable, 1.4 generation"
+                    : answer.isJava11 ? "usable, 1.1 generation"
+                                      : "usable, 1.2 or 1.3 generation";
+    }
+    runLog::line("tester in " + program + ": " + said);
+}
 } // namespace
 
 int VmEntry::probe(void *cancelToken) {
@@ -56,6 +78,7 @@ int VmEntry::probe(void *cancelToken) {
         for (const LaunchAttempt &attempt : kAttempts) {
             const DWORD code = launch(binDir + attempt.suffix, attempt.command, cancelToken, cancelled);
             const TesterAnswer answer = decodeTesterExitCode(code);
+            logAnswer(binDir + attempt.suffix, code, answer);
             if (cancelled)
                 break;
             if (!answer.answered)

@@ -3,6 +3,7 @@
 
 #include "shell/system_text.h"
 #include "shell/handles.h"
+#include "log/run_log.h"
 #include "shell/installer.h"
 #include "verify/layout_rules.h"
 
@@ -15,10 +16,6 @@ constexpr const char *kExt = "\\ext";
 // whole counts as absent rather than being cut short.
 bool directoryPresent(const std::string &path) {
     return path.size() < MAX_PATH && SetCurrentDirectoryA(path.c_str());
-}
-
-bool unusable(const VmEntry &e) {
-    return e.compatible == 0 || e.layoutResolved == 0;
 }
 } // namespace
 
@@ -63,13 +60,22 @@ int Installer::resolveAndPrune() {
     std::unique_ptr<VmEntry> *link = &vmList;
     while (*link) {
         VmEntry &e = **link;
-        bool drop = unusable(e);
-        for (const VmEntry *k = vmList.get(); !drop && k != &e; k = k->next.get())
-            drop = sameIgnoringAsciiCase(k->binDir, e.binDir, ansiLeadByte);
-        if (drop)
+        const char *why = e.compatible == 0       ? "the tester found no VM that can carry the bridge"
+                          : e.layoutResolved == 0 ? "its folders match no layout the installer knows"
+                                                  : nullptr;
+        for (const VmEntry *k = vmList.get(); !why && k != &e; k = k->next.get())
+            if (sameIgnoringAsciiCase(k->binDir, e.binDir, ansiLeadByte))
+                why = "found before";
+        if (why) {
+            runLog::line("not offered: " + e.binDir + " (" + why + ")");
             *link = std::move(e.next); // destroys e
-        else
+        } else {
+            if (!e.logged)
+                runLog::line("offered: " + e.binDir + ", home " + e.homeDir + ", library " + e.homeDir +
+                             e.libDir + ", extensions " + e.homeDir + e.extDir);
+            e.logged = true;
             link = &e.next;
+        }
     }
     return 1;
 }

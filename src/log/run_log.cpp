@@ -1,0 +1,119 @@
+#include "log/run_log.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "shell/ascii_text.h"
+#include "shell/exit_codes.h"
+#include "shell/handles.h"
+#include "shell/system_text.h"
+
+namespace {
+// The log is written from the main thread and from a worker (the tester's answers), one line at a time.
+struct Log {
+    UniqueFile file;
+    CRITICAL_SECTION section;
+    Log() { InitializeCriticalSection(&section); }
+} g_log;
+
+std::string twoDigits(unsigned n) {
+    return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
+}
+
+std::string clock(const SYSTEMTIME &t) {
+    return twoDigits(t.wHour) + ":" + twoDigits(t.wMinute) + ":" + twoDigits(t.wSecond);
+}
+
+void write(const std::string &bytes) {
+    EnterCriticalSection(&g_log.section);
+    DWORD written = 0;
+    if (g_log.file) // a log that cannot take a line more goes on without it: the run is not the log's
+        (void)WriteFile(g_log.file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    LeaveCriticalSection(&g_log.section);
+}
+} // namespace
+
+namespace runLog {
+bool open(const std::string &path, const std::string &commandLine) {
+    g_log.file.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!g_log.file)
+        return false;
+    const OSVERSIONINFOA v = windowsVersion();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    line(std::string("Java Ostrel installer ") + OSTREL_VERSION);
+    line("Windows " + decimal(v.dwMajorVersion) + "." + decimal(v.dwMinorVersion) + " build " +
+         decimal(v.dwBuildNumber & 0xFFFF) +
+         (v.dwPlatformId == VER_PLATFORM_WIN32_NT ? ", NT family" : ", 9x family"));
+    line("command line: " + commandLine);
+    line("started " + decimal(now.wYear) + "-" + twoDigits(now.wMonth) + "-" + twoDigits(now.wDay) + " " +
+         clock(now));
+    return true;
+}
+
+bool active() {
+    return static_cast<bool>(g_log.file);
+}
+
+void line(const std::string &text) {
+    if (!active())
+        return;
+    try {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        std::string bytes;
+        for (std::string::size_type begin = 0, end = 0; end != std::string::npos; begin = end + 1) {
+            end = text.find('\n', begin);
+            bytes += clock(now) + " " + text.substr(begin, end - begin) + "\r\n";
+        }
+        write(bytes);
+    } catch (const std::bad_alloc &) {
+        write("(a line for which memory ran out)\r\n");
+    }
+}
+
+void line(std::initializer_list<const char *> pieces) {
+    if (!active())
+        return;
+    try {
+        std::string text;
+        for (const char *piece : pieces)
+            text += piece;
+        line(text);
+    } catch (const std::bad_alloc &) {
+        write("(a line for which memory ran out)\r\n");
+    }
+}
+
+int finish(int exitCode, bool interactive) {
+    try {
+        line("exit code " + decimal(static_cast<unsigned long>(exitCode)) + " (" +
+             (interactive ? "an installation with windows: its closing message says what happened"
+                          : exitCodeMeaning(exitCode)) +
+             ")");
+    } catch (const std::bad_alloc &) {
+        write("exit code (no memory to tell it)\r\n");
+    }
+    g_log.file.reset();
+    return exitCode;
+}
+
+std::string systemError(unsigned long code) {
+    char *text = nullptr;
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string message = "error " + decimal(code);
+    if (length != 0 && text != nullptr) {
+        std::string words(text, length);
+        while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' '))
+            words.pop_back();
+        message += ": " + words;
+    }
+    if (text != nullptr)
+        (void)LocalFree(text);
+    return message;
+}
+} // namespace runLog

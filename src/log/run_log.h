@@ -1,0 +1,22 @@
+// The log of a run (/log=FILE): ANSI text with CR LF line ends that Notepad reads on every system. Each line
+// goes to the file at once, with its time, so that what happened up to a failure is there. Without a log
+// every call does nothing.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+namespace runLog {
+// Creates or empties the file and writes the header: program version, Windows version and family, command
+// line, start time. False when it cannot be opened (its folder must exist).
+bool open(const std::string &path, const std::string &commandLine);
+bool active();
+// One line; a text with line ends gives one line for each.
+void line(const std::string &text);
+// One line of these pieces, for a caller that must not run out of memory building it (a dialog procedure).
+void line(std::initializer_list<const char *> pieces);
+// The last line, "exit code N (meaning)"; the code back.
+int finish(int exitCode, bool interactive = false);
+// A system error as "error N: its text".
+std::string systemError(unsigned long code);
+} // namespace runLog

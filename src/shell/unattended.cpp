@@ -1,0 +1,72 @@
+// The quiet installation (/quiet): the wizard's work with no window, as an administrator's tool runs it.
+#include <windows.h>
+
+#include <new>
+
+#include "discovery/drive_search.h"
+#include "log/run_log.h"
+#include "shell/exit_codes.h"
+#include "shell/handles.h"
+#include "shell/installer.h"
+#include "shell/protocol.h"
+
+namespace {
+// The finds of a drive search, straight into the VM list.
+class Finds final : public SearchReports {
+  public:
+    explicit Finds(Installer &installer) : installer_(installer) {}
+    bool report(UINT message, const std::string &dir) override {
+        if (message == WM_VM_FOUND && pushVmEntry(installer_.vmList, dir.c_str()))
+            runLog::line("found a Java VM in " + dir + " (drive search)");
+        return true;
+    }
+
+  private:
+    Installer &installer_;
+};
+} // namespace
+
+void Installer::verifyAll() {
+    for (VmEntry *e = vmList.get(); e != nullptr; e = e->next.get())
+        if (e->compatible != 1)
+            (void)e->probe(nullptr);
+}
+
+int Installer::runQuiet(const std::vector<char> &searchDrives) {
+    try {
+        clearClasspath();
+        if (!sourceDirUsable()) {
+            runLog::line("the start-up folder is too long to name the installer's files: " + sourceDir);
+            return kExitIncomplete;
+        }
+        (void)scanPath();
+        (void)scanRegistry();
+        (void)collectCandidates();
+        verifyAll();
+        if (!searchDrives.empty()) {
+            Finds finds(*this);
+            {
+                const CurrentDirectoryGuard restore;
+                const CriticalErrorBoxesOff quiet;
+                for (char letter : searchDrives)
+                    if (makeDriveCurrent(letter - 'A' + 1))
+                        (void)searchDirectory(finds, std::string(1, letter) + ":\\");
+                    else
+                        runLog::line(std::string("drive ") + letter + ": cannot be searched");
+            }
+            verifyAll();
+        }
+        (void)resolveAndPrune();
+        if (!vmList)
+            return kExitNoVm;
+        for (VmEntry *e = vmList.get(); e != nullptr; e = e->next.get())
+            e->selected = 1; // as "Install in All"
+        const int result = install();
+        if (result < 0 || !failedDestinations.empty())
+            return kExitIncomplete;
+        return result == 1 ? kExitRestartNeeded : kExitDone;
+    } catch (const std::bad_alloc &) {
+        runLog::line("memory ran out");
+        return kExitIncomplete;
+    }
+}
