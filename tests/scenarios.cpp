@@ -274,6 +274,12 @@ bool Play::step(Args a) {
             expect(kSys + "\\" + dll, std::string("payload:") + dll);
     } else if (c == "classpath") {
         expected["classpath"] = std::to_string(kTypes.at(arg(1))) + ":" + arg(2) + '\0';
+    } else if (c == "log") { // log <file> <text>...: the file holds each text, in this order, and goes on
+        std::string log;
+        EXPECT_TRUE(readFile(arg(1), log));
+        for (size_t i = 2, at = 0; i < a.size(); ++i)
+            EXPECT_NE(at = log.find(a[i], at), std::string::npos) << a[i] << " in\n" << log;
+        expect(arg(1), "<any>");
     } else if (c == "started") { // every VM start, in order
         std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower);
     } else if (closed && c != "again" && c != "uninstall" && c != "gone") {
