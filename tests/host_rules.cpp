@@ -73,7 +73,8 @@ std::string apply(const std::string &rule, const std::string &in) {
         const Switches sw = parseSwitches(in);
         for (const std::string &word : sw.unknown)
             out += "[" + word + "]";
-        return (sw.remove ? "remove " : "") + std::string(sw.quiet ? "quiet " : "") + out;
+        return (sw.remove ? "remove " : "") + std::string(sw.quiet ? "quiet " : "") +
+               std::string(sw.searchDrives.begin(), sw.searchDrives.end()) + " log=" + sw.log + " " + out;
     }
     if (rule.compare(0, 5, "undo-") == 0) { // before|now ("-" before: none): after, or <gone>; |changed lines
         const std::string was = in.substr(0, in.find('|')), now = in.substr(in.find('|') + 1);
@@ -152,7 +153,10 @@ TEST(Rules, Table) {
          "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nend\n"},
         {"record", "classpath\nend\n", "classpath\nend\n"}, {"record", "vm\tx\n", "<none>"}, {"record", "vm\tx\nend", "<none>"},
         {"record", "copy\tx\nend\n", "<none>"}, {"record", "vm\t%4\nend\n", "<none>"}, {"record", "releasing\tx\t2x\nend\n", "<none>"},
-        {"switches", "\"C:\\a b\\installer.exe\" /REMOVE -quiet /x \"\" y", "remove quiet [/x][][y]"}, {"switches", "installer.exe", ""},
+        {"switches", "\"C:\\a b\\installer.exe\" /REMOVE -quiet /x \"\" y", "remove quiet  log= [/x][][y]"},
+        {"switches", "installer.exe", " log= "}, {"switches", "i /S", "quiet  log= "}, {"switches", "i -qN", "quiet  log= "},
+        {"switches", "i /verysilent /search=d:,E: -SEARCH=f: /log=\"C:\\a b\\l.log\"", "quiet DEF log=C:\\a b\\l.log "},
+        {"switches", "i /search=d /search=d:, /search=1: /search= /log= /logs=x", " log= [/search=d][/search=d:,][/search=1:][/search=][/log=][/logs=x]"},
         {"undo-awt", "a=1\nb|a=1\r\nb\r\n" + QR + AR, "a=1\nb"}, // as the installation left it: the old bytes exactly
         {"undo-awt", "x=1\r\n|x=1\r\ny=2\r\n" + QR + AR, "x=1\r\ny=2\r\n"}, {"undo-awt", "x=1\n|x=1\n", "x=1\n"},
         {"undo-awt", "AWT.EventQueueClass=old\r\nz\r\n|" + QR + "z\r\n" + AR + "w\r\n", "AWT.EventQueueClass=old\r\nz\r\nw\r\n"},
