@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "discovery/path_pieces.h"
@@ -54,6 +55,13 @@ std::string expandReferences(const std::string &text) {
     return buffer;
 }
 
+// A directory to examine, and where it was named; memory that runs out ends the run rather than drop it.
+void remember(std::unique_ptr<PathEntry> &list, const std::string &dir, const std::string &origin) {
+    if (!pushPathEntry(list, dir.c_str()))
+        throw std::bad_alloc();
+    list->origin = origin;
+}
+
 bool entryExists(const char *name) {
     WIN32_FIND_DATAA found;
     UniqueFind find(FindFirstFileA(name, &found));
@@ -67,8 +75,7 @@ int Installer::scanPath() {
         return 0;
     std::unique_ptr<PathEntry> list;
     for (const std::string &piece : splitPathVariable(expandReferences(value)))
-        if (pushPathEntry(list, piece.c_str())) // a piece that cannot be stored is dropped
-            list->origin = "PATH";
+        remember(list, piece, "PATH");
     pathList = std::move(list);
     return 1;
 }
@@ -83,8 +90,7 @@ int Installer::scanRegistry() {
             continue;
         const bool isString = type == REG_SZ || type == REG_EXPAND_SZ;
         if (std::optional<std::string> dir = javaHomeBinDir(data, isString))
-            if (pushPathEntry(pathList, dir->c_str()))
-                pathList->origin = std::string("registry HKEY_LOCAL_MACHINE\\") + keyName;
+            remember(pathList, *dir, std::string("registry HKEY_LOCAL_MACHINE\\") + keyName);
     }
     return 1;
 }
@@ -97,8 +103,11 @@ int Installer::collectCandidates() {
         if (!hasLauncher(p->dir.c_str()))
             continue;
         const std::string dir = fullPath(p->dir);
-        if (!dir.empty() && pushVmEntry(vmList, dir.c_str()))
-            runLog::line("found a Java VM in " + dir + " (" + p->origin + ")");
+        if (dir.empty())
+            continue;
+        if (!pushVmEntry(vmList, dir.c_str()))
+            throw std::bad_alloc(); // a candidate left out would pass for none: the run ends as cancelled
+        runLog::line("found a Java VM in " + dir + " (" + p->origin + ")");
     }
     return 1;
 }

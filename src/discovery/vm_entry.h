@@ -32,7 +32,8 @@ struct VmEntry {
     VmEntry(std::unique_ptr<VmEntry> next, std::string binDir);
     ~VmEntry();
 
-    // Runs the tester inside this VM and records its verdict; returns compatible. A VM still running when
+    // Runs the tester inside this VM and records its verdict; returns compatible (std::bad_alloc when memory
+    // runs out: a VM left untried must not pass for one that failed). A VM still running when
     // cancelToken (a Win32 event, or null) is set is ended at once.
     int probe(void *cancelToken = nullptr);
     // Derives homeDir, libDir and extDir from binDir; returns 1 when resolved.

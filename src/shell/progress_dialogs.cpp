@@ -86,8 +86,11 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         showStatus(dialog, reinterpret_cast<const char *>(lParam));
         return TRUE;
     case WM_VM_FOUND:
-        if (pushVmEntry(g_installer->vmList, reinterpret_cast<const char *>(lParam))) // dropped if no memory
-            runLog::line({"found a Java VM in ", g_installer->vmList->binDir.c_str(), " (drive search)"});
+        if (!pushVmEntry(g_installer->vmList, reinterpret_cast<const char *>(lParam))) {
+            endProgress(dialog, 0); // no memory to keep it: a search that lost a find ends as cancelled
+            return TRUE;
+        }
+        runLog::line({"found a Java VM in ", g_installer->vmList->binDir.c_str(), " (drive search)"});
         return TRUE;
     case WM_WORK_DONE:
         endProgress(dialog, 1);

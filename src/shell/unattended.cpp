@@ -16,8 +16,11 @@ class Finds final : public SearchReports {
   public:
     explicit Finds(Installer &installer) : installer_(installer) {}
     bool report(UINT message, const std::string &dir) override {
-        if (message == WM_VM_FOUND && pushVmEntry(installer_.vmList, dir.c_str()))
-            runLog::line("found a Java VM in " + dir + " (drive search)");
+        if (message != WM_VM_FOUND)
+            return true;
+        if (!pushVmEntry(installer_.vmList, dir.c_str()))
+            throw std::bad_alloc(); // a search that lost a find must not pass for a complete one
+        runLog::line("found a Java VM in " + dir + " (drive search)");
         return true;
     }
 

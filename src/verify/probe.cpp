@@ -72,24 +72,21 @@ void logAnswer(const std::string &program, DWORD code, const TesterAnswer &answe
 } // namespace
 
 int VmEntry::probe(void *cancelToken) {
+    // Memory that runs out here is the worker's to report: a VM left untried must not pass for one that failed.
     compatible = 0;
     bool cancelled = false;
-    try {
-        for (const LaunchAttempt &attempt : kAttempts) {
-            const DWORD code = launch(binDir + attempt.suffix, attempt.command, cancelToken, cancelled);
-            const TesterAnswer answer = decodeTesterExitCode(code);
-            logAnswer(binDir + attempt.suffix, code, answer);
-            if (cancelled)
-                break;
-            if (!answer.answered)
-                continue;
-            compatible = answer.compatible;
-            isJava11 = answer.isJava11;
-            isJava14 = answer.isJava14;
-            return compatible;
-        }
-    } catch (const std::bad_alloc &) {
-        // No memory for the program path: nothing is launched, the flags keep their values.
+    for (const LaunchAttempt &attempt : kAttempts) {
+        const DWORD code = launch(binDir + attempt.suffix, attempt.command, cancelToken, cancelled);
+        const TesterAnswer answer = decodeTesterExitCode(code);
+        logAnswer(binDir + attempt.suffix, code, answer);
+        if (cancelled)
+            break;
+        if (!answer.answered)
+            continue;
+        compatible = answer.compatible;
+        isJava11 = answer.isJava11;
+        isJava14 = answer.isJava14;
+        return compatible;
     }
     return 0;
 }
