@@ -107,7 +107,7 @@ int Installer::collectCandidates() {
             continue;
         if (!pushVmEntry(vmList, dir.c_str()))
             throw std::bad_alloc(); // a candidate left out would pass for none: the run ends as cancelled
-        runLog::line("found a Java VM in " + dir + " (" + p->origin + ")");
+        runLog::line({"found a Java VM in ", dir, " (", p->origin, ")"});
     }
     return 1;
 }

@@ -28,8 +28,8 @@ int patchAutoexec(const char *root, const char *fileName, const char *target, bo
         if (read == ReadResult::Failed)
             return 0;
         const std::string text = rewriteAutoexec(content.text, target, ansiLeadByte);
-        runLog::line(path + " before:\n" + content.text);
-        runLog::line(path + " after:\n" + text);
+        runLog::line({path, " before:\n", content.text});
+        runLog::line({path, " after:\n", text});
         const bool differs = read == ReadResult::Missing || text != content.text; // else it stays untouched
         content.text = text;
         const bool written = differs && replaceTextFile(path, content);

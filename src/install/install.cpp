@@ -84,9 +84,9 @@ class InstallSteps {
             return fail(recorder_.failed(), "it could not be kept for the removal");
         if (!files.place())
             return fail(files.failed(), runLog::systemError(files.error()));
-        for (const std::string &line : done)
-            runLog::line(line);
         installer_.machineChanged = true;
+        for (const std::string &line : done)
+            runLog::line({line});
         return true;
     }
 
@@ -97,19 +97,19 @@ class InstallSteps {
             return fail(recorder_.failed(), "it could not be kept for the removal");
         if (!patchAwtProperties(dir.c_str(), kAwtProperties, &changed))
             return fail(dir + kAwtProperties, "missing, read-only or unreadable");
-        runLog::line(dir + kAwtProperties +
-                     (changed ? ": names the bridge now" : ": named the bridge already"));
+        runLog::line(
+            {dir, kAwtProperties, changed ? ": names the bridge now" : ": named the bridge already"});
         installer_.machineChanged = installer_.machineChanged || changed;
         return true;
     }
 
     bool fail(const std::string &what, const std::string &why = std::string()) {
-        runLog::line("not written: " + what + (why.empty() ? "" : " (" + why + ")"));
+        runLog::line({"not written: ", what, why.empty() ? "" : " (", why, why.empty() ? "" : ")"});
         installer_.failedDestinations.push_back(what);
         return false;
     }
     void leave(const VmEntry &vm) {
-        runLog::line("left as it was: the Java VM in " + vm.binDir);
+        runLog::line({"left as it was: the Java VM in ", vm.binDir});
         installer_.vmsLeftAsTheyWere.push_back(vm.binDir);
     }
 
@@ -148,9 +148,9 @@ bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool
 
     const std::string oldText = registryStringText(data);
     const std::string text = extendedClasspath(oldText, target, ansiLeadByte);
-    runLog::line("CLASSPATH before: " + (rc == ERROR_FILE_NOT_FOUND ? std::string("(none)") : oldText));
+    runLog::line({"CLASSPATH before: ", rc == ERROR_FILE_NOT_FOUND ? std::string_view("(none)") : oldText});
     if (text == oldText)
-        return runLog::line("CLASSPATH holds the jars already"),
+        return runLog::line({"CLASSPATH holds the jars already"}),
                true; // a second run: nothing to write or announce
     if (!recorder.willExtendClasspath(
             rc == ERROR_FILE_NOT_FOUND ? std::nullopt : std::optional<std::string>(oldText), target) ||
@@ -158,7 +158,7 @@ bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
         return false;
     changed = true;
-    runLog::line("CLASSPATH after: " + text);
+    runLog::line({"CLASSPATH after: ", text});
     (void)RegFlushKey(key.get()); // the value is written; the flush only hastens it to disk
     announceEnvironmentChange();
     return true;

@@ -43,13 +43,13 @@ bool open(const std::string &path, const std::string &commandLine) {
     const OSVERSIONINFOA v = windowsVersion();
     SYSTEMTIME now;
     GetLocalTime(&now);
-    line(std::string("Java Ostrel installer ") + OSTREL_VERSION);
-    line("Windows " + decimal(v.dwMajorVersion) + "." + decimal(v.dwMinorVersion) + " build " +
-         decimal(v.dwBuildNumber & 0xFFFF) +
-         (v.dwPlatformId == VER_PLATFORM_WIN32_NT ? ", NT family" : ", 9x family"));
-    line("command line: " + commandLine);
-    line("started " + decimal(now.wYear) + "-" + twoDigits(now.wMonth) + "-" + twoDigits(now.wDay) + " " +
-         clock(now));
+    line({"Java Ostrel installer ", OSTREL_VERSION});
+    line({"Windows ", DecimalText(v.dwMajorVersion), ".", DecimalText(v.dwMinorVersion), " build ",
+          DecimalText(v.dwBuildNumber & 0xFFFF),
+          v.dwPlatformId == VER_PLATFORM_WIN32_NT ? ", NT family" : ", 9x family"});
+    line({"command line: ", commandLine});
+    line({"started ", DecimalText(now.wYear), "-", twoDigits(now.wMonth), "-", twoDigits(now.wDay), " ",
+          clock(now)});
     return true;
 }
 
@@ -57,10 +57,13 @@ bool active() {
     return static_cast<bool>(g_log.file);
 }
 
-void line(const std::string &text) {
+void line(std::initializer_list<std::string_view> pieces) {
     if (!active())
         return;
     try {
+        std::string text;
+        for (std::string_view piece : pieces)
+            text += piece;
         SYSTEMTIME now;
         GetLocalTime(&now);
         std::string bytes;
@@ -74,28 +77,11 @@ void line(const std::string &text) {
     }
 }
 
-void line(std::initializer_list<const char *> pieces) {
-    if (!active())
-        return;
-    try {
-        std::string text;
-        for (const char *piece : pieces)
-            text += piece;
-        line(text);
-    } catch (const std::bad_alloc &) {
-        write("(a line for which memory ran out)\r\n");
-    }
-}
-
 int finish(int exitCode, bool interactive) {
-    try {
-        line("exit code " + decimal(static_cast<unsigned long>(exitCode)) + " (" +
-             (interactive ? "an installation with windows: its closing message says what happened"
-                          : exitCodeMeaning(exitCode)) +
-             ")");
-    } catch (const std::bad_alloc &) {
-        write("exit code (no memory to tell it)\r\n");
-    }
+    line({"exit code ", DecimalText(static_cast<unsigned long>(exitCode)), " (",
+          interactive ? "an installation with windows: its closing message says what happened"
+                      : exitCodeMeaning(exitCode),
+          ")"});
     g_log.file.reset();
     return exitCode;
 }

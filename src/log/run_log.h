@@ -5,16 +5,16 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace runLog {
 // Creates or empties the file and writes the header: program version, Windows version and family, command
 // line, start time. False when it cannot be opened (its folder must exist).
 bool open(const std::string &path, const std::string &commandLine);
 bool active();
-// One line; a text with line ends gives one line for each.
-void line(const std::string &text);
-// One line of these pieces, for a caller that must not run out of memory building it (a dialog procedure).
-void line(std::initializer_list<const char *> pieces);
+// One line of these pieces; a text with line ends gives one line for each. The pieces are joined here, where
+// running out of memory costs the line and nothing else: a step already done must not fail for its line.
+void line(std::initializer_list<std::string_view> pieces);
 // The last line, "exit code N (meaning)"; the code back.
 int finish(int exitCode, bool interactive = false);
 // A system error as "error N: its text".

@@ -89,6 +89,6 @@ bool Recorder::countDll(const std::string &path) {
                        sizeof count) != ERROR_SUCCESS)
         return false;
     record_.countedDlls.push_back(path);
-    runLog::line("SharedDLLs count of " + path + ": " + decimal(count));
+    runLog::line({"SharedDLLs count of ", path, ": ", DecimalText(count)});
     return save();
 }

@@ -64,7 +64,7 @@ struct Removal {
     bool restart = false;             // autoexec.bat changed
 
     bool fail(const std::string &what) {
-        runLog::line("not put back: " + what + " (" + runLog::systemError(GetLastError()) + ")");
+        runLog::line({"not put back: ", what, " (", runLog::systemError(GetLastError()), ")"});
         failed.push_back(what);
         return false;
     }
@@ -72,19 +72,19 @@ struct Removal {
     // A file that an installation placed: its old version back whole, or gone when there was none.
     void putBack(const InstallRecord::Change &c) {
         if (folderGone(c.path))
-            return runLog::line("passed over: " + c.path + " (its folder is gone)");
+            return runLog::line({"passed over: ", c.path, " (its folder is gone)"});
         if (c.backup.empty()) {
             if (!removeIfThere(c.path))
                 fail(c.path);
             else
-                runLog::line("deleted " + c.path);
+                runLog::line({"deleted ", c.path});
             return;
         }
         FileSet file(family);
         if (!file.copy(store.backupPath(c.backup), c.path) || !file.place())
             fail(c.path);
         else
-            runLog::line("put back " + c.path + " as it was");
+            runLog::line({"put back ", c.path, " as it was"});
     }
 
     // awt.properties or autoexec.bat: what the installations wrote is taken out of the file as it is now.
@@ -107,11 +107,11 @@ struct Removal {
         for (const std::string &line : lines)
             changed.push_back(c.path + ": " + line);
         for (const std::string &line : lines)
-            runLog::line("changed since, so left as it is: " + c.path + ": " + line);
+            runLog::line({"changed since, so left as it is: ", c.path, ": ", line});
         if (after == now)
             return;
-        runLog::line(c.path + (after ? ": the installation's lines taken out"
-                                     : ": deleted, the installation made it"));
+        runLog::line(
+            {c.path, after ? ": the installation's lines taken out" : ": deleted, the installation made it"});
         FileSet file(family);
         const bool done = after ? file.write(c.path, *after) && file.place() : removeIfThere(c.path);
         if (!done)
@@ -144,8 +144,8 @@ struct Removal {
             classpathAfterRemoval(record.classpath, record.targets, now, ansiLeadByte);
         if (after == now)
             return;
-        runLog::line("CLASSPATH before: " + now);
-        runLog::line("CLASSPATH after: " + after.value_or("(none)"));
+        runLog::line({"CLASSPATH before: ", now});
+        runLog::line({"CLASSPATH after: ", after ? std::string_view(*after) : "(none)"});
         const LONG written = after ? RegSetValueExA(key.get(), kClasspathValue, 0, type,
                                                     reinterpret_cast<const BYTE *>(after->c_str()),
                                                     static_cast<DWORD>(after->size() + 1))
@@ -184,7 +184,7 @@ struct Removal {
             if (done != ERROR_SUCCESS && done != ERROR_FILE_NOT_FOUND)
                 fail(dll);
             else
-                runLog::line("SharedDLLs count of " + dll + ": " + decimal(static_cast<long long>(left)));
+                runLog::line({"SharedDLLs count of ", dll, ": ", DecimalText(static_cast<long long>(left))});
             const InstallRecord::Change *c = record.find(dll);
             if (c && (left == 0 || !c->backup.empty()))
                 putBack(*c);
@@ -224,7 +224,7 @@ struct Removal {
         if (failed.empty() && !store.removeAll())
             fail(store.folder());
         else if (failed.empty())
-            runLog::line("the record, the registration and " + store.folder() + " removed");
+            runLog::line({"the record, the registration and ", store.folder(), " removed"});
     }
 };
 

@@ -33,12 +33,16 @@ bool startsWithIgnoringAsciiCase(const std::string &text, std::string::size_type
     return true;
 }
 
-std::string decimal(long long n) {
-    std::string digits;
+DecimalText::DecimalText(long long n) {
     unsigned long long rest =
         n < 0 ? 0ull - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
     do
-        digits.insert(digits.begin(), static_cast<char>('0' + rest % 10));
+        digits_[--start_] = static_cast<char>('0' + rest % 10);
     while ((rest /= 10) != 0);
-    return n < 0 ? "-" + digits : digits;
+    if (n < 0)
+        digits_[--start_] = '-';
+}
+
+std::string decimal(long long n) {
+    return std::string(DecimalText(n));
 }

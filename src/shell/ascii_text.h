@@ -3,7 +3,9 @@
 // backslash or an ASCII capital; isLeadByte tells which bytes begin such a character (null: none do).
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 using LeadBytePredicate = bool (*)(unsigned char);
 
@@ -25,5 +27,14 @@ std::string::size_type charLength(const std::string &s, std::string::size_type i
                                   LeadBytePredicate isLeadByte);
 
 // A number in decimal digits, "-" before a negative one: std::to_string would bring a whole printf into the
-// program.
+// program. DecimalText holds them in place, for a text built where memory may have run out.
+class DecimalText {
+  public:
+    explicit DecimalText(long long n);
+    operator std::string_view() const { return {digits_ + start_, sizeof digits_ - start_}; }
+
+  private:
+    char digits_[24];
+    std::size_t start_ = sizeof digits_;
+};
 std::string decimal(long long n);

@@ -89,7 +89,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return kExitLogUnusable;
     }
     if (switches.quiet && !switches.unknown.empty()) {
-        runLog::line({"a switch that the installer does not know: ", switches.unknown.front().c_str()});
+        runLog::line({"a switch that the installer does not know: ", switches.unknown.front()});
         return runLog::finish(kExitUnknownSwitch);
     }
     if (switches.remove)

@@ -90,7 +90,7 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
             endProgress(dialog, 0); // no memory to keep it: a search that lost a find ends as cancelled
             return TRUE;
         }
-        runLog::line({"found a Java VM in ", g_installer->vmList->binDir.c_str(), " (drive search)"});
+        runLog::line({"found a Java VM in ", g_installer->vmList->binDir, " (drive search)"});
         return TRUE;
     case WM_WORK_DONE:
         endProgress(dialog, 1);

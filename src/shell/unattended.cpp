@@ -20,7 +20,7 @@ class Finds final : public SearchReports {
             return true;
         if (!pushVmEntry(installer_.vmList, dir.c_str()))
             throw std::bad_alloc(); // a search that lost a find must not pass for a complete one
-        runLog::line("found a Java VM in " + dir + " (drive search)");
+        runLog::line({"found a Java VM in ", dir, " (drive search)"});
         return true;
     }
 
@@ -39,7 +39,7 @@ int Installer::runQuiet(const std::vector<char> &searchDrives) {
     try {
         clearClasspath();
         if (!sourceDirUsable()) {
-            runLog::line("the start-up folder is too long to name the installer's files: " + sourceDir);
+            runLog::line({"the start-up folder is too long to name the installer's files: ", sourceDir});
             return kExitIncomplete;
         }
         (void)scanPath();
@@ -55,7 +55,7 @@ int Installer::runQuiet(const std::vector<char> &searchDrives) {
                     if (makeDriveCurrent(letter - 'A' + 1))
                         (void)searchDirectory(finds, std::string(1, letter) + ":\\");
                     else
-                        runLog::line(std::string("drive ") + letter + ": cannot be searched");
+                        runLog::line({"drive ", std::string_view(&letter, 1), ": cannot be searched"});
             }
             verifyAll();
         }
@@ -69,7 +69,7 @@ int Installer::runQuiet(const std::vector<char> &searchDrives) {
             return kExitIncomplete;
         return result == 1 ? kExitRestartNeeded : kExitDone;
     } catch (const std::bad_alloc &) {
-        runLog::line("memory ran out");
+        runLog::line({"memory ran out"});
         return kExitIncomplete;
     }
 }

@@ -67,12 +67,13 @@ void logAnswer(const std::string &program, DWORD code, const TesterAnswer &answe
                     : answer.isJava11 ? "usable, 1.1 generation"
                                       : "usable, 1.2 or 1.3 generation";
     }
-    runLog::line("tester in " + program + ": " + said);
+    runLog::line({"tester in ", program, ": ", said});
 }
 } // namespace
 
 int VmEntry::probe(void *cancelToken) {
-    // Memory that runs out here is the worker's to report: a VM left untried must not pass for one that failed.
+    // Memory that runs out here is the worker's to report: a VM left untried must not pass for one that
+    // failed.
     compatible = 0;
     bool cancelled = false;
     for (const LaunchAttempt &attempt : kAttempts) {

@@ -67,12 +67,12 @@ int Installer::resolveAndPrune() {
             if (sameIgnoringAsciiCase(k->binDir, e.binDir, ansiLeadByte))
                 why = "found before";
         if (why) {
-            runLog::line("not offered: " + e.binDir + " (" + why + ")");
+            runLog::line({"not offered: ", e.binDir, " (", why, ")"});
             *link = std::move(e.next); // destroys e
         } else {
             if (!e.logged)
-                runLog::line("offered: " + e.binDir + ", home " + e.homeDir + ", library " + e.homeDir +
-                             e.libDir + ", extensions " + e.homeDir + e.extDir);
+                runLog::line({"offered: ", e.binDir, ", home ", e.homeDir, ", library ", e.homeDir, e.libDir,
+                              ", extensions ", e.homeDir, e.extDir});
             e.logged = true;
             link = &e.next;
         }
