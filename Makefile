@@ -39,7 +39,7 @@ bench: win32
 .PHONY: faults
 faults: win32
 	OSTREL_FAULT_RUNS=$${OSTREL_FAULT_RUNS:-40} OSTREL_ALLOCATION_RUNS=$${OSTREL_ALLOCATION_RUNS:-all} \
-	  tests/session.sh ctest --preset win32 -L faults --verbose
+	  tests/session.sh ctest --preset win32 -L faults --verbose --timeout 3600
 
 dist: win32
 	scripts/make-dist.sh
