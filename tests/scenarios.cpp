@@ -339,8 +339,16 @@ bool Play::step(Args a) {
             closing(run, a);
         } else if (c == "another") { // a second copy while this one runs, which must end at once
             InstallerRun second;
-            EXPECT_TRUE(second.start(hostPathFromEnv(set["installer"].c_str()), set["start-in"], env));
-            closing(second, a), closed = false;
+            const bool quiet = arg(1) == "/quiet"; // then without a window, and 1618
+            EXPECT_TRUE(second.start(hostPathFromEnv(set["installer"].c_str()), set["start-in"], env,
+                                     quiet ? arg(1) : ""));
+            DWORD code = 1234;
+            if (quiet)
+                EXPECT_TRUE(second.waitExit(15000, code) && code == 1618 &&
+                            processDialogs(second.pi.dwProcessId).empty())
+                    << "exit code " << code;
+            else
+                closing(second, a), closed = false;
         } else if (c == "again") { // once more, with these arguments, on the machine as the last run left it
             set["args"] = "";
             for (size_t i = 1; i < a.size(); ++i)
