@@ -16,8 +16,8 @@ const std::string Q = "AWT.EventQueueClass=com.zel.java.accessibility.util.Event
 const std::string A = "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\n";
 const std::string J = ";C:\\T\\tamrix.jar;C:\\T\\ostrel.jar"; // the jars of the 1.1 target C:\T
 const std::string ADDED = "set CLASSPATH=.;C:\\T\\tamrix.jar;C:\\T\\ostrel.jar;C:\\T\\classes.zip\n";
-const std::string QR = "AWT.EventQueueClass=com.zel.java.accessibility.util.EventQueueMonitor\r\n",
-                  AR = "AWT.assistive_technologies=com.zel.java.accessibility.Ostrel\r\n", JR = J + "\r\n";
+const std::string QR = Q.substr(0, Q.size() - 1) + "\r\n", AR = A.substr(0, A.size() - 1) + "\r\n",
+                  JR = J + "\r\n";
 const std::string BIN = std::string("a=\r\x1a\0\xff\x83\x41\n", 9), LONG = "x=" + std::string(300, 'x') + Q;
 
 // Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; a trail byte may be a backslash or a capital.

@@ -216,9 +216,17 @@ void Play::start() {
     EXPECT_TRUE(launch());
 }
 
+// A quiet run ends by itself, with this exit code and no window: a window would wait for a press in vain.
+void expectQuietEnd(InstallerRun &quiet, DWORD want) {
+    DWORD code = 1234;
+    EXPECT_TRUE(quiet.waitExit(15000, code) && code == want) << "exit code " << code;
+    EXPECT_TRUE(processDialogs(quiet.pi.dwProcessId).empty());
+}
+
 bool Play::step(Args a) {
     const std::string c = a[0];
     auto arg = [&](size_t i) { return a.at(i); };
+    const bool changesMachine = c == "again" || c == "uninstall" || c == "gone"; // also after a closing
     if (c == "installer" || c == "args" || c == "start-in" || c == "readonly-payload" || c == "either" ||
         c == "linger" || c == "broadcasts") { // see start(), closing() and finish()
         set[c] = a.size() > 1 ? a[1] : "yes";
@@ -282,15 +290,14 @@ bool Play::step(Args a) {
         expect(arg(1), "<any>");
     } else if (c == "started") { // every VM start, in order
         std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower);
-    } else if (closed && c != "again" && c != "uninstall" && c != "gone") {
+    } else if (closed && !changesMachine) {
         ADD_FAILURE() << "not known, or not in its place: " << c;
     } else {
         if (!started)
             start();
         if (a.size() > 1 && kDialogs.count(a[1])) // the dialog to wait for first
             dialog = awaitDialog(kDialogs.at(a[1])), a.erase(a.begin() + 1);
-        const bool needsDialog =
-            c != "closing" && c != "again" && c != "uninstall" && c != "gone" && c != "exits";
+        const bool needsDialog = !changesMachine && c != "closing" && c != "exits";
         if (!dialog && set.count("either") && needsDialog) // the run may have ended before it came
             return true;
         const int list = dialog && GetDlgItem(dialog, 50001) ? 50001 : 40001; // drives, or VMs
@@ -342,11 +349,8 @@ bool Play::step(Args a) {
             const bool quiet = arg(1) == "/quiet"; // then without a window, and 1618
             EXPECT_TRUE(second.start(hostPathFromEnv(set["installer"].c_str()), set["start-in"], env,
                                      quiet ? arg(1) : ""));
-            DWORD code = 1234;
             if (quiet)
-                EXPECT_TRUE(second.waitExit(15000, code) && code == 1618 &&
-                            processDialogs(second.pi.dwProcessId).empty())
-                    << "exit code " << code;
+                expectQuietEnd(second, 1618);
             else
                 closing(second, a), closed = false;
         } else if (c == "again") { // once more, with these arguments, on the machine as the last run left it
@@ -368,9 +372,7 @@ bool Play::step(Args a) {
             walkTree(arg(1), [&](const std::string &path, DWORD) { expect(path, "<none>"); });
             removeTree(arg(1)), expect(arg(1), "<none>");
         } else if (c == "exits") { // a quiet run: no window, this exit code
-            DWORD code = 1234;
-            EXPECT_TRUE(run.waitExit(15000, code) && code == std::stoul(arg(1))) << "exit code " << code;
-            EXPECT_TRUE(processDialogs(run.pi.dwProcessId).empty());
+            expectQuietEnd(run, std::stoul(arg(1)));
             closed = true;
         } else {
             ADD_FAILURE() << "not known, or not in its place: " << c;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "discovery/drive_dialog.h"
+#include "log/run_log.h"
 #include "shell/ascii_text.h"
 #include "shell/handles.h"
 #include "shell/progress_dialogs.h"
@@ -60,21 +61,24 @@ bool listDirectory(const std::string &prefix, Listing &listing) {
     } while (FindNextFileA(find.get(), &entry));
     return true;
 }
+} // namespace
 
-// Searches the chosen drives in alphabetical order; false once a report was refused.
 bool searchChosenDrives(SearchReports &reports) {
     for (int drive = 1; drive <= kDriveCount; ++drive) {
         if (g_selectedDrives[drive - 1] != 1)
             continue;
         const std::string root = driveRoot(drive);
-        if (!SetCurrentDirectoryA(root.c_str()))
-            continue; // gone or without a medium since the dialog listed it
+        if (!SetCurrentDirectoryA(root.c_str())) { // gone or without a medium since it was chosen
+            runLog::line({"drive ", root, " cannot be searched"});
+            continue;
+        }
         if (!searchDirectory(reports, root))
             return false;
     }
     return true;
 }
 
+namespace {
 struct Report {
     UINT message = 0;
     std::string dir;

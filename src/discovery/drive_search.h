@@ -27,6 +27,11 @@ class SearchReports {
 // once a report was refused.
 bool searchDirectory(SearchReports &reports, const std::string &dir);
 
+// Searches the drives marked in g_selectedDrives, in alphabetical order, on this thread; a drive that cannot
+// be made current is passed over. The caller keeps the current directory and critical-error boxes. Returns
+// false once a report was refused.
+bool searchChosenDrives(SearchReports &reports);
+
 // The letter of drive number n (1 for A:).
 inline char driveLetter(int drive) {
     return static_cast<char>('A' + drive - 1);

@@ -105,11 +105,17 @@ int Installer::collectCandidates() {
         const std::string dir = fullPath(p->dir);
         if (dir.empty())
             continue;
-        if (!pushVmEntry(vmList, dir.c_str()))
-            throw std::bad_alloc(); // a candidate left out would pass for none: the run ends as cancelled
-        runLog::line({"found a Java VM in ", dir, " (", p->origin, ")"});
+        if (!keepFind(dir.c_str(), p->origin))
+            throw std::bad_alloc(); // the run ends as cancelled
     }
     return 1;
+}
+
+bool Installer::keepFind(const char *dir, std::string_view origin) {
+    if (!pushVmEntry(vmList, dir))
+        return false;
+    runLog::line({"found a Java VM in ", dir, " (", origin, ")"});
+    return true;
 }
 
 int Installer::hasLauncher(const char *dir) {

@@ -1,27 +1,31 @@
 #include "install/classpath_text.h"
 
+#include <algorithm>
+
 namespace {
 constexpr std::size_t kListedFailures = 10;
-
 } // namespace
 
 std::vector<std::string> bridgeJars(const std::string &target) {
     return {target + "\\tamrix.jar", target + "\\ostrel.jar"};
 }
 
+std::vector<std::string> classpathEntries(const std::string &value) {
+    std::vector<std::string> entries(1);
+    for (char c : value)
+        c == ';' ? (void)entries.emplace_back() : entries.back().push_back(c);
+    return entries;
+}
+
 std::vector<std::string> missingJars(const std::string &value, const std::string &target,
                                      LeadBytePredicate isLeadByte) {
+    const std::vector<std::string> entries = classpathEntries(value);
     std::vector<std::string> missing;
-    for (const std::string &jar : bridgeJars(target)) {
-        bool present = false;
-        for (std::string::size_type begin = 0, end = 0; end != std::string::npos && !present;
-             begin = end + 1) {
-            end = value.find(';', begin);
-            present = sameIgnoringAsciiCase(value.substr(begin, end - begin), jar, isLeadByte);
-        }
-        if (!present)
+    for (const std::string &jar : bridgeJars(target))
+        if (std::none_of(entries.begin(), entries.end(), [&](const std::string &entry) {
+                return sameIgnoringAsciiCase(entry, jar, isLeadByte);
+            }))
             missing.push_back(jar);
-    }
     return missing;
 }
 

@@ -10,6 +10,9 @@
 // they enter CLASSPATH: tamrix.jar, then ostrel.jar.
 std::vector<std::string> bridgeJars(const std::string &target);
 
+// The entries of a CLASSPATH value split at ";", empty ones too: joined with ";" they give the value back.
+std::vector<std::string> classpathEntries(const std::string &value);
+
 // The bridge's jars that a CLASSPATH value does not hold yet, in their order. The value is split at ";"
 // and its entries compared whole, ASCII case ignored (isLeadByte as in shell/ascii_text.h).
 std::vector<std::string> missingJars(const std::string &value, const std::string &target,

@@ -108,6 +108,11 @@ bool recoverInterruptedReplacement(const std::string &path) {
     return removeOwnFile(setAside); // the file is in place: this is the version that it replaced
 }
 
+bool removeFileIfThere(const std::string &path) {
+    return removeOwnFile(path) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+           GetLastError() == ERROR_PATH_NOT_FOUND;
+}
+
 FileSet::~FileSet() {
     for (const Entry &e : entries_)
         if (!e.placed)

@@ -31,6 +31,9 @@ PlatformFamily runningFamily();
 // its file is removed. False when the file could not be put back: it must not be read as missing then.
 bool recoverInterruptedReplacement(const std::string &path);
 
+// Deletes a file, read-only or not; true also when it (or its folder) is not there.
+bool removeFileIfThere(const std::string &path);
+
 // Files that are put in place together or not at all: the files of one VM, or one edited file. Each new
 // version is made beside its destination, written whole and flushed to disk, before any destination is
 // touched; then each takes its destination's place, the old version kept aside until all are in place. When

@@ -7,6 +7,7 @@
 #include "install/config_files.h"
 #include "install/file_replace.h"
 #include "install/payload.h"
+#include "install/system_classpath.h"
 #include "log/run_log.h"
 #include "remove/recorder.h"
 #include "shell/system_text.h"
@@ -18,10 +19,6 @@ namespace {
 constexpr const char *kTamrixJar = "\\tamrix.jar";
 constexpr const char *kAwtProperties = "\\awt.properties";
 constexpr const char *kAutoexec = "autoexec.bat";
-
-constexpr const char *kEnvironmentKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
-constexpr const char *kClasspathValue = "CLASSPATH";
-constexpr UINT kBroadcastTimeoutMs = 5000;
 
 enum class VmKind { Java14, Java11, Java12 };
 
@@ -120,14 +117,6 @@ class InstallSteps {
     Recorder recorder_;
 };
 
-// Tells running programs that the system environment changed, so that programs they start see the new
-// CLASSPATH; a program that does not answer within the time-out is passed over.
-void announceEnvironmentChange() {
-    DWORD_PTR ignored = 0;
-    (void)SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"),
-                              SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &ignored);
-}
-
 // Extends the system-wide CLASSPATH in the registry with the two jars in target. The value keeps its
 // type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone.
 bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool &changed) {
@@ -169,7 +158,7 @@ bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool
 bool extendClasspath(InstallSteps &steps, Installer &installer, const std::string &target) {
     if (steps.family() == PlatformFamily::Nt)
         return extendRegistryClasspath(target, steps.recorder(), installer.machineChanged) ||
-               steps.fail(std::string("HKEY_LOCAL_MACHINE\\") + kEnvironmentKey + "\\" + kClasspathValue);
+               steps.fail(kClasspathFullName);
     // The root of the system drive: its letter, colon and backslash.
     const std::string root = systemDirectory().substr(0, 3);
     if (!steps.recorder().willEditAutoexec(root + kAutoexec, target))

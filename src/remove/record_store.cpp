@@ -50,13 +50,17 @@ bool deleteAtRestart(const std::string &path, bool folder) {
     section += "NUL=" + path + '\0';
     return WritePrivateProfileSectionA("rename", section.c_str(), ini.c_str()) != FALSE;
 }
-
-bool removeFile(const std::string &path) {
-    (void)SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
-           GetLastError() == ERROR_PATH_NOT_FOUND;
-}
 } // namespace
+
+unsigned long sharedDllCount(HKEY key, const std::string &dll) {
+    DWORD count = 0, type = 0, size = sizeof count;
+    if (key == nullptr ||
+        RegQueryValueExA(key, dll.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&count), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return 0;
+    return count;
+}
 
 RecordStore::RecordStore() : folder_(windowsDirectory() + "\\Ostrel") {}
 
@@ -84,10 +88,7 @@ bool RecordStore::save(const InstallRecord &record) {
 }
 
 std::string RecordStore::keep(const std::string &path, std::size_t index) const {
-    std::string name;
-    for (std::size_t n = index + 1; n != 0; n /= 10)
-        name.insert(name.begin(), static_cast<char>('0' + n % 10));
-    name += ".bak";
+    const std::string name = decimal(static_cast<long long>(index) + 1) + ".bak";
     (void)CreateDirectoryA(folder_.c_str(), nullptr); // there already, or the copy fails
     FileSet file(runningFamily());
     return file.copy(path, backupPath(name)) && file.place() ? name : std::string();
@@ -117,7 +118,7 @@ bool RecordStore::registerRemoval() const {
 bool RecordStore::removeAll() const {
     // The record goes first: a removal cut short after it has nothing left to put back, only this folder to
     // clear, which is the installer's own.
-    if (!removeFile(recordPath()))
+    if (!removeFileIfThere(recordPath()))
         return false;
     const LONG gone = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
     if (gone != ERROR_SUCCESS && gone != ERROR_FILE_NOT_FOUND)
@@ -130,7 +131,7 @@ bool RecordStore::removeAll() const {
         const std::string path = folder_ + "\\" + entry.cFileName;
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
             !(running && sameIgnoringAsciiCase(path, programPath(), ansiLeadByte)))
-            removed = removeFile(path) && removed;
+            removed = removeFileIfThere(path) && removed;
     }
     find.reset();
     if (!removed)

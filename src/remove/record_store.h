@@ -2,6 +2,8 @@
 // registered with, the record of what the installations changed, and the versions of the files they replaced.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "install/file_replace.h"
@@ -11,6 +13,8 @@
 constexpr const char *kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\JavaOstrel";
 // Counts of the users of shared files, under HKEY_LOCAL_MACHINE, one value per file path.
 constexpr const char *kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+// A shared DLL's count of users in that key (open, or null); 0 when it has none.
+unsigned long sharedDllCount(HKEY key, const std::string &dll);
 
 class RecordStore {
   public:

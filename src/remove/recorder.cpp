@@ -72,13 +72,11 @@ bool Recorder::countDll(const std::string &path) {
         return true;
     UniqueKey key;
     char noClass[] = "";
-    DWORD count = 0, type = 0, size = sizeof count;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, noClass, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
-    if (RegQueryValueExA(key.get(), path.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&count), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD) {
+    DWORD count = sharedDllCount(key.get(), path);
+    if (count == 0) {
         // Not counted yet: a DLL that was there before, of some other program, had one user already.
         const InstallRecord::Change *placed = record_.find(path);
         count = placed && !placed->backup.empty() ? 1 : 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "install/classpath_text.h"
+#include "install/system_classpath.h"
 #include "log/run_log.h"
 #include "remove/record_store.h"
 #include "shell/ascii_text.h"
@@ -30,8 +31,6 @@ constexpr const char *kNotInstalledCaption = "Nothing to Remove";
 constexpr const char *kCancelledCaption = "Removal Canceled";
 constexpr const char *kNotInstalledText = "The Java Ostrel is not installed.";
 constexpr const char *kCancelledText = "Removal of the Java Ostrel was canceled.";
-constexpr const char *kEnvironmentKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
-constexpr const char *kClasspathValue = "CLASSPATH";
 
 bool contains(const std::vector<std::string> &list, const std::string &item) {
     return std::find(list.begin(), list.end(), item) != list.end();
@@ -40,11 +39,6 @@ bool contains(const std::vector<std::string> &list, const std::string &item) {
 // The folder of a path is gone (a VM deleted since): there is nothing to put back there.
 bool folderGone(const std::string &path) {
     return GetFileAttributesA(path.substr(0, path.find_last_of('\\')).c_str()) == INVALID_FILE_ATTRIBUTES;
-}
-
-bool removeIfThere(const std::string &path) {
-    (void)SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 bool isConfiguration(const InstallRecord::Change &c) {
@@ -74,7 +68,7 @@ struct Removal {
         if (folderGone(c.path))
             return runLog::line({"passed over: ", c.path, " (its folder is gone)"});
         if (c.backup.empty()) {
-            if (!removeIfThere(c.path))
+            if (!removeFileIfThere(c.path))
                 fail(c.path);
             else
                 runLog::line({"deleted ", c.path});
@@ -113,7 +107,7 @@ struct Removal {
         runLog::line(
             {c.path, after ? ": the installation's lines taken out" : ": deleted, the installation made it"});
         FileSet file(family);
-        const bool done = after ? file.write(c.path, *after) && file.place() : removeIfThere(c.path);
+        const bool done = after ? file.write(c.path, *after) && file.place() : removeFileIfThere(c.path);
         if (!done)
             fail(c.path);
         else if (c.kind == InstallRecord::Change::Autoexec)
@@ -122,21 +116,19 @@ struct Removal {
 
     // The registry CLASSPATH without the installations' entries, its type kept; running programs are told.
     void undoClasspath() {
-        const std::string name =
-            std::string("HKEY_LOCAL_MACHINE\\") + kEnvironmentKey + "\\" + kClasspathValue;
         UniqueKey key;
         DWORD type = REG_SZ;
         std::string data;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_ALL_ACCESS, key.put()) !=
             ERROR_SUCCESS) {
-            fail(name);
+            fail(kClasspathFullName);
             return;
         }
         const LONG rc = readRegistryValue(key.get(), kClasspathValue, type, data);
         if (rc == ERROR_FILE_NOT_FOUND || (rc == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ))
             return; // deleted, or made something else, since: none of the installations' entries is in it
         if (rc != ERROR_SUCCESS) {
-            fail(name);
+            fail(kClasspathFullName);
             return;
         }
         const std::string now = registryStringText(data);
@@ -151,12 +143,10 @@ struct Removal {
                                                     static_cast<DWORD>(after->size() + 1))
                                    : RegDeleteValueA(key.get(), kClasspathValue);
         if (written != ERROR_SUCCESS) {
-            fail(name);
+            fail(kClasspathFullName);
             return;
         }
-        DWORD_PTR ignored = 0;
-        (void)SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
-                                  reinterpret_cast<LPARAM>("Environment"), SMTO_ABORTIFHUNG, 5000, &ignored);
+        announceEnvironmentChange();
     }
 
     // The shared DLLs of the record: each one use less, the count it had noted first, so that a removal cut
@@ -167,7 +157,7 @@ struct Removal {
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_ALL_ACCESS, key.put()) != ERROR_SUCCESS)
             key.reset();
         for (const std::string &dll : record.countedDlls)
-            record.releasing.emplace_back(dll, count(key.get(), dll));
+            record.releasing.emplace_back(dll, sharedDllCount(key.get(), dll));
         record.countedDlls.clear();
         if (!record.releasing.empty() && !store.save(record)) {
             fail(store.recordPath());
@@ -177,7 +167,7 @@ struct Removal {
             const auto [dll, was] = record.releasing.front();
             const unsigned long left = was > 1 ? was - 1 : 0;
             LONG done = ERROR_SUCCESS;
-            if (key && count(key.get(), dll) == was) // else lowered by a removal cut short
+            if (key && sharedDllCount(key.get(), dll) == was) // else lowered by a removal cut short
                 done = left == 0 ? RegDeleteValueA(key.get(), dll.c_str())
                                  : RegSetValueExA(key.get(), dll.c_str(), 0, REG_DWORD,
                                                   reinterpret_cast<const BYTE *>(&left), sizeof left);
@@ -192,17 +182,6 @@ struct Removal {
             if (!store.save(record))
                 fail(store.recordPath());
         }
-    }
-
-    // A DLL's count of users; 0 when it has none (or no key).
-    static unsigned long count(HKEY key, const std::string &dll) {
-        DWORD count = 0, type = 0, size = sizeof count;
-        if (key == nullptr ||
-            RegQueryValueExA(key, dll.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&count), &size) !=
-                ERROR_SUCCESS ||
-            type != REG_DWORD)
-            return 0;
-        return count;
     }
 
     void run() {

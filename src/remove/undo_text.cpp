@@ -64,10 +64,6 @@ std::string afterRemoval(const std::string &original, const std::string &install
     now.text = text;
     return encodeTextFile(now);
 }
-
-bool isClasspath(const std::string &line, std::size_t begin) {
-    return isClasspathLine(line, begin);
-}
 } // namespace
 
 std::string awtPropertiesAfterRemoval(const std::string &original, const std::string &current,
@@ -101,8 +97,9 @@ std::optional<std::string> autoexecAfterRemoval(const std::optional<std::string>
         if (isClasspathLine(line, 0) && k < pairs.size())
             pairs[k++].second = line;
     const std::string bytes =
-        afterRemoval(original.value_or(""), encodeTextFile(was), current, true,
-                     [&](const std::string &text) { return undoLines(text, isClasspath, pairs, changed); });
+        afterRemoval(original.value_or(""), encodeTextFile(was), current, true, [&](const std::string &text) {
+            return undoLines(text, isClasspathLine, pairs, changed);
+        });
     if (!original && bytes.empty())
         return std::nullopt;
     return bytes;
@@ -121,9 +118,7 @@ std::optional<std::string> classpathAfterRemoval(const std::optional<std::string
     if (current == text)
         text = original.value_or("");
     else { // each of the installation's entries once, the others as they are
-        std::vector<std::string> entries(1);
-        for (char c : current)
-            c == ';' ? (void)entries.emplace_back() : entries.back().push_back(c);
+        std::vector<std::string> entries = classpathEntries(current);
         for (const std::string &jar : ours)
             for (auto at = entries.begin(); at != entries.end(); ++at)
                 if (*at == jar) {

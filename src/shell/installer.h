@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "discovery/vm_entry.h"
@@ -48,6 +49,9 @@ struct Installer {
     int scanRegistry();
     int collectCandidates();
     static int hasLauncher(const char *dir);
+    // A VM found (in dir, named by origin): at the head of vmList, and in the log. False when there is no
+    // memory to keep it: a run that lost a find must not pass for one that found none.
+    bool keepFind(const char *dir, std::string_view origin);
 
     // Layout resolution and pruning of vmList.
     int resolveAndPrune();

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "discovery/drive_search.h"
-#include "log/run_log.h"
 #include "resource.h"
 #include "shell/installer.h"
 #include "shell/protocol.h"
@@ -86,11 +85,8 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         showStatus(dialog, reinterpret_cast<const char *>(lParam));
         return TRUE;
     case WM_VM_FOUND:
-        if (!pushVmEntry(g_installer->vmList, reinterpret_cast<const char *>(lParam))) {
-            endProgress(dialog, 0); // no memory to keep it: a search that lost a find ends as cancelled
-            return TRUE;
-        }
-        runLog::line({"found a Java VM in ", g_installer->vmList->binDir, " (drive search)"});
+        if (!g_installer->keepFind(reinterpret_cast<const char *>(lParam), "drive search"))
+            endProgress(dialog, 0); // no memory to keep it: the search ends as cancelled
         return TRUE;
     case WM_WORK_DONE:
         endProgress(dialog, 1);

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "discovery/drive_dialog.h"
 #include "discovery/drive_search.h"
 #include "log/run_log.h"
 #include "shell/exit_codes.h"
@@ -18,9 +19,8 @@ class Finds final : public SearchReports {
     bool report(UINT message, const std::string &dir) override {
         if (message != WM_VM_FOUND)
             return true;
-        if (!pushVmEntry(installer_.vmList, dir.c_str()))
-            throw std::bad_alloc(); // a search that lost a find must not pass for a complete one
-        runLog::line({"found a Java VM in ", dir, " (drive search)"});
+        if (!installer_.keepFind(dir.c_str(), "drive search"))
+            throw std::bad_alloc();
         return true;
     }
 
@@ -47,15 +47,13 @@ int Installer::runQuiet(const std::vector<char> &searchDrives) {
         (void)collectCandidates();
         verifyAll();
         if (!searchDrives.empty()) {
+            for (char letter : searchDrives)
+                g_selectedDrives[letter - 'A'] = 1; // as if chosen in the drive dialog
             Finds finds(*this);
             {
                 const CurrentDirectoryGuard restore;
                 const CriticalErrorBoxesOff quiet;
-                for (char letter : searchDrives)
-                    if (makeDriveCurrent(letter - 'A' + 1))
-                        (void)searchDirectory(finds, std::string(1, letter) + ":\\");
-                    else
-                        runLog::line({"drive ", std::string_view(&letter, 1), ": cannot be searched"});
+                (void)searchChosenDrives(finds);
             }
             verifyAll();
         }

@@ -51,23 +51,16 @@ DWORD launch(const std::string &program, const char *command, HANDLE cancel, boo
 }
 // The tester's answer in the log: the exit code and what it says.
 void logAnswer(const std::string &program, DWORD code, const TesterAnswer &answer) {
-    if (!runLog::active())
-        return;
-    std::string said = "no answer (did not start, or was ended)";
-    if (code != kLaunchFailed) {
-        said = "exit code " + decimal(static_cast<long>(code)) + ": ";
-        if (!answer.answered)
-            said += "no answer";
-        else if (!answer.compatible)
-            said += "cannot carry the bridge";
-        else
-            said += answer.isJava14 && answer.isJava11
-                        ? "usable, but says both the 1.1 and the 1.4 generation"
-                    : answer.isJava14 ? "usable, 1.4 generation"
-                    : answer.isJava11 ? "usable, 1.1 generation"
-                                      : "usable, 1.2 or 1.3 generation";
-    }
-    runLog::line({"tester in ", program, ": ", said});
+    if (code == kLaunchFailed)
+        return runLog::line({"tester in ", program, ": no answer (did not start, or was ended)"});
+    const char *said = !answer.answered     ? "no answer"
+                       : !answer.compatible ? "cannot carry the bridge"
+                       : answer.isJava14 && answer.isJava11
+                           ? "usable, but says both the 1.1 and the 1.4 generation"
+                       : answer.isJava14 ? "usable, 1.4 generation"
+                       : answer.isJava11 ? "usable, 1.1 generation"
+                                         : "usable, 1.2 or 1.3 generation";
+    runLog::line({"tester in ", program, ": exit code ", DecimalText(static_cast<long>(code)), ": ", said});
 }
 } // namespace
 
@@ -77,9 +70,10 @@ int VmEntry::probe(void *cancelToken) {
     compatible = 0;
     bool cancelled = false;
     for (const LaunchAttempt &attempt : kAttempts) {
-        const DWORD code = launch(binDir + attempt.suffix, attempt.command, cancelToken, cancelled);
+        const std::string program = binDir + attempt.suffix;
+        const DWORD code = launch(program, attempt.command, cancelToken, cancelled);
         const TesterAnswer answer = decodeTesterExitCode(code);
-        logAnswer(binDir + attempt.suffix, code, answer);
+        logAnswer(program, code, answer);
         if (cancelled)
             break;
         if (!answer.answered)
