@@ -2,6 +2,9 @@
 .PHONY: all test demo dist deps host host-test win32 wine-test clean
 
 JOBS ?= $(shell nproc)
+# The Windows build that the tests run under Wine: win32, the program that ships, or, on a machine that
+# cannot execute 32-bit code, win64, the same sources built for 64-bit Windows (scripts/test-arch.sh).
+TEST_ARCH = $(shell scripts/test-arch.sh)
 
 all: host win32
 
@@ -19,11 +22,14 @@ host-test: host
 win32: deps
 	cmake --preset win32 >/dev/null
 	cmake --build --preset win32 -j $(JOBS)
-	cmake --preset win32-tests >/dev/null
-	cmake --build --preset win32-tests -j $(JOBS)
+	@if [ "$(TEST_ARCH)" = win64 ]; then \
+	  echo "This machine cannot execute 32-bit code: the Windows tests run a 64-bit build of the same sources."; \
+	  cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS); fi
+	cmake --preset $(TEST_ARCH)-tests >/dev/null
+	cmake --build --preset $(TEST_ARCH)-tests -j $(JOBS)
 
 wine-test: win32
-	tests/session.sh ctest --preset win32
+	tests/session.sh ctest --preset $(TEST_ARCH)
 
 test: host-test wine-test
 
@@ -39,7 +45,7 @@ bench: win32
 .PHONY: faults
 faults: win32
 	OSTREL_FAULT_RUNS=$${OSTREL_FAULT_RUNS:-40} OSTREL_ALLOCATION_RUNS=$${OSTREL_ALLOCATION_RUNS:-all} \
-	  tests/session.sh ctest --preset win32 -L faults --verbose --timeout 3600
+	  tests/session.sh ctest --preset $(TEST_ARCH) -L faults --verbose --timeout 3600
 
 dist: win32
 	scripts/make-dist.sh

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Runs a command inside a private Wine session: a fresh 32-bit prefix under build/wine (never ~/.wine),
-# a persistent wineserver, and an X server (Xvfb unless OSTREL_USE_DISPLAY=1 and DISPLAY is set).
+# a persistent wineserver, and an X server (Xvfb unless OSTREL_USE_DISPLAY=1 and DISPLAY is set). On a
+# machine that cannot execute 32-bit code (scripts/test-arch.sh) the prefix is a 64-bit one, for the 64-bit
+# test build, and `wine` and `wineboot` are Wine's 64-bit loader.
 # Usage: scripts/wine-session.sh [--prefix DIR] [--keep] command [args...]
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
+arch=$("$top/scripts/test-arch.sh")
 prefix="$top/build/wine/prefix"
+[ "$arch" = win32 ] || prefix="$top/build/wine/prefix64"
 keep=0
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -16,7 +20,15 @@ while [ $# -gt 0 ]; do
 done
 
 export WINEPREFIX="$prefix"
-export WINEARCH=win32
+export WINEARCH="$arch"
+if [ "$arch" = win64 ]; then
+  loaders="$top/build/wine/bin64"
+  mkdir -p "$loaders"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$loaders/wine"
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot "$@"\n' >"$loaders/wineboot"
+  chmod +x "$loaders/wine" "$loaders/wineboot"
+  export PATH="$loaders:$PATH" WINELOADER=/usr/lib/wine/wine64
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 

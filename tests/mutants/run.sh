@@ -12,7 +12,7 @@ cd "$work/tree"
 suite() {
   make -s all >"$work/last.log" 2>&1 && ctest --preset host --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1 &&
     OSTREL_PREFIX="$work/prefix" timeout 1800 tests/session.sh \
-      ctest --preset win32 --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1
+      ctest --preset "$(scripts/test-arch.sh)" --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1
 }
 suite || { tail -n 30 "$work/last.log"; echo "the suite fails on the unchanged sources" >&2; exit 2; }
 caught=0 survived=0 n=0
