@@ -8,10 +8,13 @@
  *
  * Exit code bits:
  *   bit 0 (1)  always set: zero or less means "no answer" to the installer
- *   bit 1 (2)  usable: generations 1.1 to 1.8, which have the directories the installer writes into
+ *   bit 1 (2)  usable: 32-bit VMs of generations 1.1 to 1.8, which have the directories the installer
+ *              writes into and can load the bridge's DLLs, all 32-bit
  *   bit 2 (4)  a generation later than 1.1
  *   bit 3 (8)  generations 1.4 to 1.8, which take the installer's 1.4 branch
- * Codes: 1.0 -> 1, 1.1 -> 3, 1.2 and 1.3 -> 7, 1.4 to 1.8 -> 15, 9 and later -> 5, cannot tell -> 1.
+ * Codes: 1.0 -> 1, 1.1 -> 3, 1.2 and 1.3 -> 7, 1.4 to 1.8 -> 15, 9 and later -> 5, cannot tell -> 1;
+ * a 64-bit VM keeps its generation bits but loses the usable one: 1.1 -> 1, 1.2 and 1.3 -> 5,
+ * 1.4 to 1.8 -> 13, 9 and later still 5.
  */
 public class OstrelTester {
 
@@ -30,6 +33,12 @@ public class OstrelTester {
     /* Generations are numbered as releases are today: 0 for 1.0, 1 for 1.1, ..., 8 for 1.8, then 9, 10... */
     static final int UNKNOWN = -1;
 
+    /*
+     * os.arch of VMs that cannot load a 32-bit DLL, case ignored. A 32-bit VM on 64-bit Windows says "x86";
+     * HP-UX's "ia64n" is its 32-bit mode.
+     */
+    static final String[] ARCHITECTURES_64_BIT = {"amd64", "x86_64", "ia64", "ia64w", "aarch64"};
+
     /* Longer numbers than this are garbage, and would overflow an int. */
     private static final int MAX_DIGITS = 4;
 
@@ -37,7 +46,8 @@ public class OstrelTester {
         int code = CANNOT_TELL;
         try {
             code = decide(property("java.version"), property("java.specification.version"),
-                          property("java.class.version"));
+                          property("java.class.version"), property("sun.arch.data.model"),
+                          property("com.ibm.vm.bitmode"), property("os.arch"));
         } catch (Throwable t) {
             code = CANNOT_TELL;
         }
@@ -55,11 +65,14 @@ public class OstrelTester {
 
     /*
      * The exit code for a VM that reports these properties (java.version, java.specification.version,
-     * java.class.version); null stands for a missing property.
+     * java.class.version, sun.arch.data.model, com.ibm.vm.bitmode, os.arch); null stands for a missing
+     * property.
      * java.version names the generation (every VM has it; 1.0 and 1.1 have no java.specification.version);
-     * the other two, where present, must agree with it, or the VM is not one we know.
+     * the next two, where present, must agree with it, or the VM is not one we know. The last three tell a
+     * 64-bit VM, which is never usable.
      */
-    static int decide(String version, String platformVersion, String classVersion) {
+    static int decide(String version, String platformVersion, String classVersion, String dataModel,
+                      String ibmBitMode, String arch) {
         try {
             int gen = generation(version);
             if (gen == UNKNOWN) {
@@ -71,7 +84,8 @@ public class OstrelTester {
             if (classVersion != null && !classVersionFits(classVersion, gen)) {
                 return CANNOT_TELL;
             }
-            return codeFor(gen);
+            int code = codeFor(gen);
+            return is64Bit(dataModel, ibmBitMode, arch) ? code & ~USABLE : code;
         } catch (Throwable t) {
             return CANNOT_TELL;
         }
@@ -92,6 +106,23 @@ public class OstrelTester {
         }
         // 9 and later have no extension directory.
         return ANSWER | LATER_THAN_1_1;
+    }
+
+    /*
+     * Either signal is enough: a 64-bit VM offered the bridge could no longer start its AWT and Swing
+     * programs, while a 32-bit one not offered only goes without it. A missing value says nothing.
+     */
+    static boolean is64Bit(String dataModel, String ibmBitMode, String arch) {
+        if ((dataModel != null && dataModel.trim().equals("64"))
+            || (ibmBitMode != null && ibmBitMode.trim().equals("64"))) {
+            return true;
+        }
+        for (int i = 0; arch != null && i < ARCHITECTURES_64_BIT.length; i++) {
+            if (arch.trim().equalsIgnoreCase(ARCHITECTURES_64_BIT[i])) {
+                return true;
+            }
+        }
+        return false;
     }
 
     /*

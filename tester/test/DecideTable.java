@@ -3,7 +3,8 @@
  * values; a real run, as the installer runs it; and the class format, which 1.1 VMs load. Exits 1 on a fault.
  */
 public class DecideTable {
-    // java.version|java.specification.version|java.class.version=exit code; "-" stands for a missing one.
+    // java.version|java.specification.version|java.class.version|sun.arch.data.model|com.ibm.vm.bitmode|os.arch
+    // =exit code; "-" stands for a missing one, and so do fields left off.
     static final String[] ROWS = {
         "1.0.2|-|45.3=1", "1.1|-|45.3=3", "1.1.8_010|-|45.3=3", "1.1.8|1.1|45.3=3", "1.1.8|-|-=3",
         "1.2.2|1.2|46.0=7", "1.3.1-beta|1.3|47.0=7", "1.4.2_19|1.4|48.0=15", "1.8.0_392-b08|1.8|52.0=15",
@@ -11,13 +12,17 @@ public class DecideTable {
         "17.0.15|17|61.0=5", "25|25|69.0=5", "-|-|-=1", "-|1.8|52.0=1", "|-|45.3=1", "1.|-|45.3=1",
         "JDK1.1.4|-|45.3=1", "8|8|52.0=1", "01.8.0|1.8|52.0=1", "1.08|1.8|52.0=1", "4294967298.0|-|-=1",
         "1.4294967298|-|-=1", "1.8.0_392||52.0=1", "1.8.0_392|1.8|52=1", "1.8.0_392|1.8|52.0.1=1",
-        "1.8.0_392|1.7|52.0=1", "1.2.2|1.2|45.3=1", "1.1.8|-|46.0=1", "17.0.15|1.8|61.0=1", "1.8.0|1.8|61.0=1"};
+        "1.8.0_392|1.7|52.0=1", "1.2.2|1.2|45.3=1", "1.1.8|-|46.0=1", "17.0.15|1.8|61.0=1", "1.8.0|1.8|61.0=1",
+        "1.1.8|-|45.3|64|-|-=1", "1.3.1|1.3|47.0|-|-|ia64=5", "1.2.2|1.2|46.0|-|-|x86=7", "1.4.2|1.4|48.0|-|64|-=13",
+        "1.5.0_22|1.5|49.0|64|-|amd64=13", "1.6.0_45|1.6|50.0|-|-| AMD64 =13", "1.8.0_392|1.8|52.0|64|-|-=13",
+        "1.8.0_392|1.8|52.0| 64 |-|x86=13", "1.8.0_392|1.8|52.0|32|32|x86_64=13", "1.8.0_392|1.8|52.0|32|32|x86=15",
+        "1.8.0_392|1.8|52.0||unknown|=15", "1.4.2|1.4|48.0|-|-|IA64N=15", "17.0.15|17|61.0|64|-|amd64=5",
+        "8|8|52.0|64|-|amd64=1"};
     public static void main(String[] args) throws Exception {
         int failures = 0;
         for (String row : ROWS) {
             String[] p = row.substring(0, row.lastIndexOf('=')).split("\\|", -1);
-            int got = OstrelTester.decide(p[0].equals("-") ? null : p[0], p[1].equals("-") ? null : p[1],
-                                          p[2].equals("-") ? null : p[2]);
+            int got = OstrelTester.decide(field(p, 0), field(p, 1), field(p, 2), field(p, 3), field(p, 4), field(p, 5));
             failures += report(got == Integer.parseInt(row.substring(row.lastIndexOf('=') + 1)), row + ": got " + got);
         }
         String java = System.getProperty("java.home") + "/bin/java";
@@ -36,6 +41,8 @@ public class DecideTable {
         String out = new String(new ProcessBuilder(javap, "-v", classFile).start().getInputStream().readAllBytes());
         return out.contains("\n  minor version: 3\n  major version: 45\n");
     }
+
+    static String field(String[] p, int i) { return i < p.length && !p[i].equals("-") ? p[i] : null; }
 
     static int report(boolean ok, String failure) { System.out.print(ok ? "" : failure + "\n"); return ok ? 0 : 1; }
 }
