@@ -5,8 +5,11 @@
 #include "discovery/path_pieces.h"
 #include "install/classpath_text.h"
 #include "install/line_rewrite.h"
+#include "remove/checksum.h"
 #include "remove/record.h"
+#include "remove/restart_queue_text.h"
 #include "remove/undo_text.h"
+#include "shell/long_names.h"
 #include "shell/switches.h"
 #include "verify/layout_rules.h"
 #include "verify/tester_answer.h"
@@ -17,12 +20,31 @@ const std::string A = "AWT.assistive_technologies=com.zel.java.accessibility.Ost
 const std::string J = ";C:\\T\\tamrix.jar;C:\\T\\ostrel.jar"; // the jars of the 1.1 target C:\T
 const std::string ADDED = "set CLASSPATH=.;C:\\T\\tamrix.jar;C:\\T\\ostrel.jar;C:\\T\\classes.zip\n";
 const std::string QR = Q.substr(0, Q.size() - 1) + "\r\n", AR = A.substr(0, A.size() - 1) + "\r\n",
-                  JR = J + "\r\n";
+                  JR = J + "\r\n", ADDEDR = ADDED.substr(0, ADDED.size() - 1) + "\r\n";
 const std::string BIN = std::string("a=\r\x1a\0\xff\x83\x41\n", 9), LONG = "x=" + std::string(300, 'x') + Q;
 
 // Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; a trail byte may be a backslash or a capital.
 bool cp932(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// FindFirstFileA's long name of a path's last component, case ignored: C:\LOCKED cannot be read, though a
+// folder in it can; a pattern, "." or ".." names some other file.
+std::optional<std::string> longNameOf(const std::string &path) {
+    static const std::pair<const char *, const char *> names[] = {{"C:\\t", "t"},
+                                                                  {"C:\\t\\JAVA~EU4", "Java Runtime Long"},
+                                                                  {"C:\\t\\Java Runtime Long\\bin", "bin"},
+                                                                  {"C:\\PROGRA~1", "Program Files"},
+                                                                  {"C:\\Program Files\\JAVASO~1", "JavaSoft"},
+                                                                  {"C:\\LOCKED\\JAVA~EU4", "Java"},
+                                                                  {"C:\\\x83\\~1", "\x83\\\x83\x41 Long"},
+                                                                  {"C:\\\x83\\\x83\x41 Long\\bin", "bin"}};
+    if (path.find_first_of("*?") != std::string::npos || path.find("\\.") != std::string::npos)
+        return "other";
+    for (const auto &[shortPath, name] : names)
+        if (sameIgnoringAsciiCase(path, shortPath, cp932))
+            return name;
+    return std::nullopt;
 }
 
 // What a rule makes of an input, as text.
@@ -65,10 +87,30 @@ std::string apply(const std::string &rule, const std::string &in) {
         return extendedClasspath(in, "C:\\T", cp932);
     if (rule == "registry-text")
         return registryStringText(in);
+    if (rule == "long")
+        return longForm(in, cp932, longNameOf);
+    if (rule == "queue-nt" || rule == "queue-9x") { // stored bytes|our paths|...: the bytes written back
+        const std::string::size_type bar = in.find('|');
+        auto isOurs = [&](const std::string &path) {
+            for (std::string::size_type p = bar; p != std::string::npos; p = in.find('|', p + 1))
+                if (sameIgnoringAsciiCase(path, in.substr(p + 1, in.find('|', p + 1) - p - 1)))
+                    return true;
+            return false;
+        };
+        return rule == "queue-nt"
+                   ? pendingOperationsValue(withoutOperationsOn(pendingOperations(in.substr(0, bar)), isOurs))
+                   : renameSectionText(withoutOperationsOn(renameSection(in.substr(0, bar)), isOurs));
+    }
     if (rule == "record") { // as written again after reading, or <none> when it is no record
         const std::optional<InstallRecord> record = InstallRecord::parse(in);
         return record ? record->text() : "<none>";
     }
+    if (rule == "record-problem") { // why a removal may not use it, in a system folder C:\W\S
+        const std::optional<InstallRecord> record = InstallRecord::parse(in);
+        return record ? record->problem("C:\\W\\S", "C:\\autoexec.bat", cp932).value_or("usable") : "<none>";
+    }
+    if (rule == "checksum")
+        return fileChecksum(in);
     if (rule == "switches") {
         const Switches sw = parseSwitches(in);
         for (const std::string &word : sw.unknown)
@@ -98,6 +140,8 @@ std::string apply(const std::string &rule, const std::string &in) {
 } // namespace
 
 TEST(Rules, Table) {
+    using namespace std::string_literals; // "...\0..."s: bytes with NULs
+    const std::string DEL = "\\??\\C:\\x\\a.tmp\0\0"s, REP = "\\??\\C:\\x\\new.dll\0!\\??\\C:\\x\\old.dll\0"s;
     const std::string listed = "Installation of the Java Ostrel was not completed. These files could not be "
                                "written:\nf1\nf2\nf3\nf4\nf5\nf6\nf7\nf8\nf9\nf10";
     // clang-format off
@@ -153,6 +197,38 @@ TEST(Rules, Table) {
          "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nend\n"},
         {"record", "classpath\nend\n", "classpath\nend\n"}, {"record", "vm\tx\n", "<none>"}, {"record", "vm\tx\nend", "<none>"},
         {"record", "copy\tx\nend\n", "<none>"}, {"record", "vm\t%4\nend\n", "<none>"}, {"record", "releasing\tx\t2x\nend\n", "<none>"},
+        {"record", "vm\tC:\\J\\bin\nhome\tC:\\K\nfile\tC:\\K\\ostrel.jar\t1.bak\t9-cbf43926,0-00000000\nfile\tC:\\K\\tamrix.jar\t\t3-ac616edf\nend\n",
+         "vm\tC:\\J\\bin\nhome\tC:\\K\nfile\tC:\\K\\ostrel.jar\t1.bak\t9-cbf43926,0-00000000\nfile\tC:\\K\\tamrix.jar\t\t3-ac616edf\nend\n"},
+        {"record", "file\tx\t\t\nend\n", "<none>"}, {"record", "file\tx\t\ta,,b\nend\n", "<none>"}, {"record", "file\tx\t\ta,\nend\n", "<none>"},
+        {"record", "file\tx\t\ta\tb\nend\n", "<none>"}, {"record", "awt\tx\t\ta\nend\n", "<none>"},
+        {"checksum", "123456789", "9-cbf43926"}, {"checksum", "", "0-00000000"}, {"checksum", std::string("\xff\0\x80", 3), "3-ac616edf"},
+        {"record-problem", "vm\tC:\\J\\bin\nhome\tC:\\K\\\nfile\tc:\\j\\lib\\ext\\Tamrix.JAR\t1.bak\t9-cbf43926\nfile\tC:\\K\\jre\\lib\\accessibility.properties\t\n"
+                           "file\tC:\\W\\S\\javaostrel.dll\t22.bak\nawt\tC:\\K\\lib\\awt.properties\t3.bak\nautoexec\tc:\\AUTOEXEC.BAT\t\ntarget\tC:\\J\n"
+                           "classpath\tx\ndll\tC:\\W\\S\\JAWTOstrel.dll\nreleasing\tC:\\W\\S\\WindowsOstrel.dll\t2\nend\n", "usable"}, // C:\J by its vm line only
+        {"record-problem", "home\tC:\\K\nfile\tC:\\K\\ostrel.jar\t..\\x.bak\nend\n", "..\\x.bak is not the name of a kept version"},
+        {"record-problem", "home\tC:\\K\nfile\tC:\\K\\..\\ostrel.jar\t\nend\n", "C:\\K\\..\\ostrel.jar is not a plain absolute path"},
+        {"record-problem", "home\tC:\\K\ntarget\tC:\\K\\x/../../W\nend\n", "C:\\K\\x/../../W is not a plain absolute path"},
+        {"record-problem", "home\tC:\\K\nfile\tC:\\L\\ostrel.jar\t\nend\n", "C:\\L\\ostrel.jar lies in no Java VM's folder"},
+        {"record-problem", "home\tc:\\t\\jdk\nfile\tc:\\t\\jdk14\\x\\ostrel.jar\t\nend\n", "c:\\t\\jdk14\\x\\ostrel.jar lies in no Java VM's folder"},
+        {"record-problem", "home\tC:\\K\ntarget\tC:\\L\nend\n", "C:\\L lies in no Java VM's folder"},
+        {"record-problem", "file\tC:\\W\\S\\sub\\JavaOstrel.dll\t\nend\n", "C:\\W\\S\\sub\\JavaOstrel.dll is not in C:\\W\\S"},
+        {"record-problem", "home\tC:\\K\nfile\tC:\\K\\lib\\ext\\tamrix-1_4.jar\t\nend\n", "C:\\K\\lib\\ext\\tamrix-1_4.jar is not a file that the installation changes"},
+        {"record-problem", "dll\tC:\\W\\S\\JavaOstrel.dll\nreleasing\tC:\\W\\S\\kernel32.dll\t1\nend\n", "C:\\W\\S\\kernel32.dll is not a DLL of the Java Ostrel"},
+        {"record-problem", "autoexec\tC:\\config.sys\t\nend\n", "C:\\config.sys is not C:\\autoexec.bat"},
+        {"record-problem", "home\tC:\\\x83\\\nfile\tC:\\\x83\\\\tamrix.jar\t\nend\n", "usable"}, // a character whose second byte is "\"
+        {"long", "C:\\t\\JAVA~EU4\\bin", "C:\\t\\Java Runtime Long\\bin"},
+        {"long", "c:\\T\\java~eu4\\BIN\\", "c:\\t\\Java Runtime Long\\bin\\"}, {"long", "C:\\t\\\\JAVA~EU4\\BIN", "C:\\t\\\\Java Runtime Long\\bin"},
+        {"long", "C:\\PROGRA~1\\JAVASO~1\\JRE\\1.3", "C:\\Program Files\\JavaSoft\\JRE\\1.3"}, {"long", "C:\\LOCKED\\JAVA~EU4", "C:\\LOCKED\\JAVA~EU4"},
+        {"long", "C:\\t\\JAVA~E?4\\bin", "C:\\t\\JAVA~E?4\\bin"}, {"long", "C:\\t\\.\\t", "C:\\t\\.\\t"}, {"long", "C:\\t\\..\\t", "C:\\t\\..\\t"}, {"long", "C:\\*", "C:\\*"},
+        {"long", "C:\\", "C:\\"}, {"long", "C:", "C:"}, {"long", "C:t\\JAVA~EU4", "C:t\\JAVA~EU4"},
+        {"long", "C:\\\x83\\~1\\BIN", "C:\\\x83\\\x83\x41 Long\\bin"}, // a character whose second byte is "\"
+        {"queue-nt", DEL + "\\??\\C:\\OSTREL\\INSTALL.EXE\0\0"s + REP + "\0|c:\\ostrel\\install.exe|C:\\Ostrel"s, DEL + REP + "\0"s},
+        {"queue-nt", "\\??\\C:\\Ostrel\\~1.tmp\0!\\??\\C:\\jre\\bin\\ostrel.dll\0"s + DEL + REP + "\0|C:\\jre\\bin\\ostrel.dll"s, DEL + REP + "\0"s},
+        {"queue-nt", "C:\\Ostrel\\install.exe\0\0\\??\\C:\\Ostrel\0\0\0\\??\\C:\\x\0\0"s + "|C:\\Ostrel\\install.exe|C:\\Ostrel", ""},
+        {"queue-nt", DEL + REP + "\\??\\C:\\x\\b.tmp|C:\\Ostrel", DEL + REP + "\\??\\C:\\x\\b.tmp\0\0\0"s}, // cut short
+        {"queue-9x", "NUL=C:\\X\\A.TMP\0NUL=C:\\OSTREL\\INSTALL.EXE\0C:\\WINDOWS\\SYSTEM\\OSTREL.DLL=C:\\X\\~1.TMP\0; note\0X=\0C:\\X\\OLD.DLL=C:\\X\\NEW.DLL\0\0"s
+                     + "|c:\\ostrel\\install.exe|C:\\Windows\\System\\Ostrel.dll|NUL", "NUL=C:\\X\\A.TMP\0; note\0X=\0C:\\X\\OLD.DLL=C:\\X\\NEW.DLL\0\0"s},
+        {"queue-9x", "NUL=C:\\OSTREL\\INSTALL.EXE\0"s + "|C:\\Ostrel\\install.exe", ""},
         {"switches", "\"C:\\a b\\installer.exe\" /REMOVE -quiet /x \"\" y", "remove quiet  log= [/x][][y]"},
         {"switches", "installer.exe", " log= "}, {"switches", "i /S", "quiet  log= "}, {"switches", "i -qN", "quiet  log= "},
         {"switches", "i /verysilent /search=d:,E: -SEARCH=f: /log=\"C:\\a b\\l.log\"", "quiet DEF log=C:\\a b\\l.log "},
@@ -165,6 +241,16 @@ TEST(Rules, Table) {
         {"undo-autoexec", "-|set CLASSPATH=.;C:\\T\\tamrix.jar;C:\\T\\ostrel.jar;C:\\T\\classes.zip\r\nrem\r\n", "rem\r\n"},
         {"undo-autoexec", "SET CLASSPATH=a\r\n\x1a|SET CLASSPATH=a" + JR + "rem\r\n\x1a", "SET CLASSPATH=a\r\nrem\r\n\x1a"},
         {"undo-autoexec", "SET CLASSPATH=a\r\n|SET CLASSPATH=b" + JR, "SET CLASSPATH=b" + JR + "|SET CLASSPATH=b" + J},
+        {"undo-autoexec", "rem\r\n|rem\r\nSET CLASSPATH=mine\r\n" + ADDEDR, "rem\r\nSET CLASSPATH=mine\r\n"}, // the user's lines stay, unlisted
+        {"undo-autoexec", "set CLASSPATH=a\r\nset CLASSPATH=b\r\n|SET CLASSPATH=u\r\nset CLASSPATH=a" + JR + "SET CLASSPATH=v\r\nset CLASSPATH=b" + JR + "SET CLASSPATH=w\r\n",
+         "SET CLASSPATH=u\r\nset CLASSPATH=a\r\nSET CLASSPATH=v\r\nset CLASSPATH=b\r\nSET CLASSPATH=w\r\n"},
+        {"undo-autoexec", "set CLASSPATH=a\r\n|SET CLASSPATH=mine\r\nset CLASSPATH=a;c:\\t\\TAMRIX.jar\r\n",
+         "SET CLASSPATH=mine\r\nset CLASSPATH=a;c:\\t\\TAMRIX.jar\r\n|set CLASSPATH=a;c:\\t\\TAMRIX.jar"}, // the changed one is listed
+        {"undo-autoexec", "set CLASSPATH=a|rem\r\nset CLASSPATH=a" + JR, "rem\r\nset CLASSPATH=a"}, // its last line had no line end
+        {"undo-awt", "x=1\r\n|x=1\r\nAWT.EventQueueClass=mine\r\n" + QR + AR, "x=1\r\nAWT.EventQueueClass=mine\r\n"},
+        {"undo-awt", "AWT.EventQueueClass=old\r\n|AWT.EventQueueClass=old\r\n" + AR, "AWT.EventQueueClass=old\r\n"}, // put back before
+        {"undo-awt", "w=0\r\nx=1|w=9\r\nx=1\r\n" + QR + AR, "w=9\r\nx=1"}, // the line end the installation added goes
+        {"undo-awt", "w=0\r\nx=1|w=9\r\nx=1\r\n" + QR + AR + "z=2\r\n", "w=9\r\nx=1\r\nz=2\r\n"},
         {"undo-classpath", "%X%|%X%" + J, "%X%"}, {"undo-classpath", "-|" + J.substr(1), "<gone>"},
         {"undo-classpath", "a|a;C:\\T\\tamrix.jar;b;C:\\T\\ostrel.jar", "a;b"}, {"undo-classpath", "-|x" + J, "x"},
         {"undo-classpath", "C:\\T\\ostrel.jar|C:\\T\\ostrel.jar;C:\\T\\tamrix.jar", "C:\\T\\ostrel.jar"},

@@ -30,7 +30,7 @@ const std::map<std::string, std::string> kDialogs = {{"verifying", "Checking Jav
     {"searching", "Searching for Java VMs"}, {"list", "Available Java virtual machines"},
     {"no-vms", "No Java VMs found"}, {"drives", "Drives to search on"}, {"confirm", "Remove the Java Ostrel"}};
 const std::string kSuccess = "Installation of the Java Ostrel was successful.";
-const std::string kChanged = "\nThese lines were changed since the installation and stay as they are:";
+const std::string kChanged = "\nThese files and lines were changed since the installation and stay as they are:";
 const std::map<std::string, Args> kClosings = { // caption, text, exit code, heading of the lines that follow
     {"canceled", {"Installation Canceled", "Installation of the Java Ostrel was canceled.", "0"}},
     {"done", {"Installation Completed", kSuccess, "0"}},
@@ -43,7 +43,8 @@ const std::map<std::string, Args> kClosings = { // caption, text, exit code, hea
     {"not-removed", {"Removal Incomplete", "The Java Ostrel was not removed completely.", "1603"}},
     {"not-installed", {"Nothing to Remove", "The Java Ostrel is not installed.", "1605"}},
     {"removal-canceled", {"Removal Canceled", "Removal of the Java Ostrel was canceled.", "1602"}}};
-const std::map<std::string, DWORD> kTypes = {{"sz", REG_SZ}, {"expand", REG_EXPAND_SZ}, {"dword", REG_DWORD}};
+const std::map<std::string, DWORD> kTypes = {{"sz", REG_SZ}, {"expand", REG_EXPAND_SZ}, {"dword", REG_DWORD},
+    {"multi", REG_MULTI_SZ}};
 const std::map<std::string, int> kButtons = {{"cancel", 10001}, {"install", 10002}, {"all", 10003}, {"search", 10004},
     {"yes", IDYES}, {"no", IDNO}};
 const std::map<std::string, UINT> kKeys = {{"tab", VK_TAB}, {"space", VK_SPACE}, {"down", VK_DOWN}, {"enter", VK_RETURN},
@@ -226,7 +227,8 @@ void expectQuietEnd(InstallerRun &quiet, DWORD want) {
 bool Play::step(Args a) {
     const std::string c = a[0];
     auto arg = [&](size_t i) { return a.at(i); };
-    const bool changesMachine = c == "again" || c == "uninstall" || c == "gone"; // also after a closing
+    const bool changesMachine =
+        c == "again" || c == "uninstall" || c == "gone" || c == "hold"; // after a closing too
     if (c == "installer" || c == "args" || c == "start-in" || c == "readonly-payload" || c == "either" ||
         c == "linger" || c == "broadcasts") { // see start(), closing() and finish()
         set[c] = a.size() > 1 ? a[1] : "yes";
@@ -277,6 +279,14 @@ bool Play::step(Args a) {
             expect(arg(1) + "\\accessibility.properties", "payload:accessibility.properties");
         expect(arg(2) + "\\tamrix.jar", "payload:" + arg(3));
         expect(arg(2) + "\\ostrel.jar", "payload:ostrel.jar");
+    } else if (c == "installed") { // the removal's record, program and registration, and the DLLs' counts
+        for (const std::string &own : {kOwn + "\\remove.exe", kOwn + "\\record.txt"})
+            expect(own, "<any>");
+        for (const char *value :
+             {"UninstallString", "QuietUninstallString", "DisplayName", "NoModify", "NoRepair"})
+            expect(kUninstall + ":" + value, "<any>");
+        for (int i = 4; i < 7; ++i)
+            expect(kShared + ":" + kFiles[i], "<any>");
     } else if (c == "dlls") { // also implied by a closing message of success
         for (const char *dll : {"JavaOstrel.dll", "WindowsOstrel.dll", "JAWTOstrel.dll"})
             expect(kSys + "\\" + dll, std::string("payload:") + dll);
@@ -368,11 +378,17 @@ bool Play::step(Args a) {
             const std::string line = command, exe = line.substr(1, line.find('"', 1) - 1);
             set["removal"] = "yes", ++launches;
             closed = !run.start(exe, set["start-in"], env, line.substr(exe.size() + 2));
+        } else if (c == "hold") { // a running program holds the file now (a VM its DLL): others may read it
+            held.push_back(CreateFileA(arg(1).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
+            EXPECT_NE(held.back(), INVALID_HANDLE_VALUE) << arg(1);
         } else if (c == "gone") { // a folder deleted, with all in it
             walkTree(arg(1), [&](const std::string &path, DWORD) { expect(path, "<none>"); });
             removeTree(arg(1)), expect(arg(1), "<none>");
         } else if (c == "exits") { // a quiet run: no window, this exit code
             expectQuietEnd(run, std::stoul(arg(1)));
+            for (int i = 4; set["args"].find("/remove") != std::string::npos && i < 7; ++i)
+                expected.erase(lower(kFiles[i])); // a removal's DLLs go, or are as they were
             closed = true;
         } else {
             ADD_FAILURE() << "not known, or not in its place: " << c;

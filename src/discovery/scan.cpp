@@ -98,11 +98,13 @@ int Installer::scanRegistry() {
 int Installer::collectCandidates() {
     // A VM is known by its full path from here on: a relative piece (jdk\bin) is resolved from the start-up
     // directory, which is current now, so that the list, the repeat check, the copies and CLASSPATH all name
-    // the same folder that every program can find.
+    // the same folder that every program can find. Its long form, too: a PATH of the 9x family often names a
+    // VM by short names (C:\JAVA~EU4\bin) that the registry names by long ones, and one VM is listed,
+    // installed and recorded once.
     for (const PathEntry *p = pathList.get(); p != nullptr; p = p->next.get()) {
         if (!hasLauncher(p->dir.c_str()))
             continue;
-        const std::string dir = fullPath(p->dir);
+        const std::string dir = longPathName(fullPath(p->dir));
         if (dir.empty())
             continue;
         if (!keepFind(dir.c_str(), p->origin))

@@ -136,16 +136,16 @@ bool FileSet::prepare(const std::string &destination) {
     return true;
 }
 
-bool FileSet::copy(const std::string &source, const std::string &destination) {
-    if (!prepare(destination))
-        return false;
-    const char *temporary = entries_.back().temporary.c_str();
+bool copyWhole(const std::string &source, const std::string &destination) {
+    const char *to = destination.c_str();
     const DWORD attributes =
-        CopyFileA(source.c_str(), temporary, FALSE) ? GetFileAttributesA(temporary) : INVALID_FILE_ATTRIBUTES;
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        !SetFileAttributesA(temporary, attributes & ~FILE_ATTRIBUTE_READONLY) || !flushToDisk(temporary))
-        return fail(destination);
-    return true;
+        CopyFileA(source.c_str(), to, FALSE) ? GetFileAttributesA(to) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(to, attributes & ~FILE_ATTRIBUTE_READONLY) && flushToDisk(to);
+}
+
+bool FileSet::copy(const std::string &source, const std::string &destination) {
+    return prepare(destination) && (copyWhole(source, entries_.back().temporary) || fail(destination));
 }
 
 bool FileSet::write(const std::string &destination, const std::string &bytes) {
@@ -159,15 +159,19 @@ bool FileSet::putInPlace(Entry &e) {
         if (e.existed && !CopyFileA(destination, e.setAside.c_str(), FALSE))
             return false;
         e.placed = replaceOnNt(e.temporary, e.destination);
-        if (!e.placed && e.existed)
-            (void)removeOwnFile(e.setAside);
-        return e.placed;
+    } else {
+        if (e.existed && !MoveFileA(destination, e.setAside.c_str()))
+            return false;
+        e.placed = MoveFileA(e.temporary.c_str(), destination) != FALSE;
     }
-    if (e.existed && !MoveFileA(destination, e.setAside.c_str()))
-        return false;
-    e.placed = MoveFileA(e.temporary.c_str(), destination) != FALSE;
-    if (!e.placed && e.existed)
-        (void)MoveFileA(e.setAside.c_str(), destination); // it was there a moment ago
+    if (!e.placed && e.existed) {
+        const DWORD error = GetLastError(); // the reason to report, not the clean-up's
+        if (family_ == PlatformFamily::Nt)
+            (void)removeOwnFile(e.setAside);
+        else
+            (void)MoveFileA(e.setAside.c_str(), destination); // it was there a moment ago
+        SetLastError(error);
+    }
     return e.placed;
 }
 
@@ -187,8 +191,10 @@ bool FileSet::place() {
         const DWORD attributes = GetFileAttributesA(e.destination.c_str());
         e.existed = attributes != INVALID_FILE_ATTRIBUTES;
         // A read-only file is its owner's word that it must not change; a replacement might not refuse it.
-        if (e.existed && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        if (e.existed && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+            SetLastError(ERROR_ACCESS_DENIED); // what Windows says of a write to a read-only file
             return fail(e.destination);
+        }
     }
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         if (!putInPlace(entries_[i])) {

@@ -31,6 +31,10 @@ PlatformFamily runningFamily();
 // its file is removed. False when the file could not be put back: it must not be read as missing then.
 bool recoverInterruptedReplacement(const std::string &path);
 
+// A copy of `source` at `destination`, written through to disk and never read-only (though a source on a CD
+// is): complete before anything may take it for the file.
+bool copyWhole(const std::string &source, const std::string &destination);
+
 // Deletes a file, read-only or not; true also when it (or its folder) is not there.
 bool removeFileIfThere(const std::string &path);
 

@@ -9,6 +9,7 @@
 #include "install/payload.h"
 #include "install/system_classpath.h"
 #include "log/run_log.h"
+#include "remove/checksum.h"
 #include "remove/recorder.h"
 #include "shell/system_text.h"
 #include "shell/handles.h"
@@ -16,9 +17,7 @@
 
 namespace {
 // Names at the destinations.
-constexpr const char *kTamrixJar = "\\tamrix.jar";
 constexpr const char *kAwtProperties = "\\awt.properties";
-constexpr const char *kAutoexec = "autoexec.bat";
 
 enum class VmKind { Java14, Java11, Java12 };
 
@@ -60,43 +59,51 @@ class InstallSteps {
 
     Recorder &recorder() { return recorder_; }
 
-    // Copies payload files over whatever is at their destinations, all of them or none: a VM (named by its
-    // binDir) is given a whole bridge, or keeps what it had. The record notes them first.
-    bool placeTogether(const std::vector<Copy> &copies, const std::string &vm = std::string()) {
+    // Copies payload files over whatever is at their destinations, all of them or none: a VM (its home, and
+    // its binDir when the files give it the bridge) gets them whole, or keeps what it had. The record notes
+    // them first, each with the checksum of what is placed, so that a removal can tell it from a file that
+    // someone else put there since.
+    bool placeTogether(const std::vector<Copy> &copies, const std::string &home, const std::string &vm) {
         FileSet files(family_);
-        std::vector<std::string> destinations, done;
+        std::vector<Recorder::Placement> placements;
+        std::vector<std::string> done;
         for (const Copy &c : copies) {
             const std::string source = payload_ + c.sourceName;
+            std::string bytes;
             if (!fitsPlatform(source) || !fitsPlatform(c.destination))
                 return fail(c.destination, "the path is too long");
+            if (readFileBytes(source, bytes) != ReadResult::Read)
+                return fail(source, runLog::systemError(GetLastError()));
             if (!files.copy(source, c.destination))
                 return fail(files.failed(), runLog::systemError(files.error()));
-            destinations.push_back(c.destination);
+            placements.push_back({c.destination, fileChecksum(bytes)});
             done.push_back((GetFileAttributesA(c.destination.c_str()) == INVALID_FILE_ATTRIBUTES
                                 ? "placed "
                                 : "replaced ") +
                            c.destination);
         }
-        if (!recorder_.willChange(InstallRecord::Change::File, destinations, vm))
-            return fail(recorder_.failed(), "it could not be kept for the removal");
+        if (!recorder_.willPlace(placements, home))
+            return fail(recorder_.failed(), recorder_.why());
         if (!files.place())
             return fail(files.failed(), runLog::systemError(files.error()));
         installer_.machineChanged = true;
         for (const std::string &line : done)
             runLog::line({line});
+        (void)recorder_.gave(vm); // should this fail, only the removal's question leaves the VM out
         return true;
     }
 
     bool patchAwt(const VmEntry &vm) {
         const std::string dir = vm.homeDir + vm.extDir;
         bool changed = false;
-        if (!recorder_.willChange(InstallRecord::Change::AwtProperties, {dir + kAwtProperties}, vm.binDir))
-            return fail(recorder_.failed(), "it could not be kept for the removal");
+        if (!recorder_.willEditAwt(dir + kAwtProperties, vm.homeDir))
+            return fail(recorder_.failed(), recorder_.why());
         if (!patchAwtProperties(dir.c_str(), kAwtProperties, &changed))
             return fail(dir + kAwtProperties, "missing, read-only or unreadable");
         runLog::line(
             {dir, kAwtProperties, changed ? ": names the bridge now" : ": named the bridge already"});
         installer_.machineChanged = installer_.machineChanged || changed;
+        (void)recorder_.gave(vm.binDir);
         return true;
     }
 
@@ -159,12 +166,13 @@ bool extendClasspath(InstallSteps &steps, Installer &installer, const std::strin
     if (steps.family() == PlatformFamily::Nt)
         return extendRegistryClasspath(target, steps.recorder(), installer.machineChanged) ||
                steps.fail(kClasspathFullName);
-    // The root of the system drive: its letter, colon and backslash.
-    const std::string root = systemDirectory().substr(0, 3);
-    if (!steps.recorder().willEditAutoexec(root + kAutoexec, target))
-        return steps.fail(steps.recorder().failed());
-    if (!patchAutoexec(root.c_str(), kAutoexec, target.c_str(), &installer.autoexecChanged))
-        return steps.fail(root + kAutoexec);
+    const std::string autoexec = autoexecPath();
+    const std::string::size_type name = autoexec.find_last_of('\\') + 1;
+    if (!steps.recorder().willEditAutoexec(autoexec, target))
+        return steps.fail(steps.recorder().failed(), steps.recorder().why());
+    if (!patchAutoexec(autoexec.substr(0, name).c_str(), autoexec.c_str() + name, target.c_str(),
+                       &installer.autoexecChanged))
+        return steps.fail(autoexec);
     installer.machineChanged = installer.machineChanged || installer.autoexecChanged;
     return true;
 }
@@ -186,11 +194,12 @@ int Installer::install() {
     // The bridge's jars load its DLLs: without all three in place no VM is given the bridge.
     const bool dllsPlaced = steps.placeTogether({{kJavaOstrelDll, system + kJavaOstrelDll},
                                                  {kWindowsOstrelDll, system + kWindowsOstrelDll},
-                                                 {kJawtOstrelDll, system + kJawtOstrelDll}});
+                                                 {kJawtOstrelDll, system + kJawtOstrelDll}},
+                                                std::string(), std::string());
     // Counted as one more user of each shared DLL, so that a removal takes them only with their last user.
     for (const char *dll : {kJavaOstrelDll, kWindowsOstrelDll, kJawtOstrelDll})
         if (dllsPlaced && !steps.recorder().countDll(system + dll))
-            steps.fail(std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey + "\\" + system + dll);
+            steps.fail(steps.recorder().failed(), steps.recorder().why());
     const VmEntry *first11 = nullptr; // its library directory takes the 1.1 jars
     for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get()) {
         if (!vm->selected)
@@ -206,7 +215,7 @@ int Installer::install() {
             !steps.placeTogether({{kind == VmKind::Java14 ? kTamrix14 : kTamrix12, ext + kTamrixJar},
                                   {kOstrelJar, ext + kOstrelJar},
                                   {kAccessibilityProperties, lib + kAccessibilityProperties}},
-                                 vm->binDir))
+                                 vm->homeDir, vm->binDir))
             steps.leave(*vm);
     }
     if (first11 == nullptr)
@@ -217,7 +226,8 @@ int Installer::install() {
     const std::string target11 = first11->homeDir + first11->extDir;
     const bool jarsReachable =
         dllsPlaced &&
-        steps.placeTogether({{kTamrix11, target11 + kTamrixJar}, {kOstrelJar, target11 + kOstrelJar}}) &&
+        steps.placeTogether({{kTamrix11, target11 + kTamrixJar}, {kOstrelJar, target11 + kOstrelJar}},
+                            first11->homeDir, std::string()) &&
         extendClasspath(steps, *this, target11);
     for (const VmEntry *vm = first11; vm != nullptr; vm = vm->next.get())
         if (vm->selected && kindOf(*vm) == VmKind::Java11 && !(jarsReachable && steps.patchAwt(*vm)))

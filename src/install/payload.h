@@ -10,6 +10,8 @@ constexpr const char *kTamrix14 = "\\tamrix-1_4.jar";
 constexpr const char *kTamrix12 = "\\tamrix-1_2.jar";
 constexpr const char *kTamrix11 = "\\tamrix-1_1.jar";
 constexpr const char *kOstrelJar = "\\ostrel.jar";
+// The name a VM's tamrix jar gets at its destination, whichever of the three it is.
+constexpr const char *kTamrixJar = "\\tamrix.jar";
 constexpr const char *kJavaOstrelDll = "\\JavaOstrel.dll";
 constexpr const char *kWindowsOstrelDll = "\\WindowsOstrel.dll";
 constexpr const char *kJawtOstrelDll = "\\JAWTOstrel.dll";

@@ -2,17 +2,14 @@
 
 #include <windows.h>
 
+#include "log/run_log.h"
+#include "remove/restart_queue.h"
 #include "shell/ascii_text.h"
 #include "shell/handles.h"
 #include "shell/system_text.h"
 
 namespace {
 constexpr const char *kDisplayName = "Java Ostrel";
-
-std::string windowsDirectory() {
-    return readWhole(
-        [](char *buffer, DWORD size) { return static_cast<DWORD>(GetWindowsDirectoryA(buffer, size)); });
-}
 
 // The running program's path; the call reports no size needed, so the buffer grows until the path fits.
 std::string programFile() {
@@ -35,43 +32,36 @@ bool setNumber(HKEY key, const char *name, DWORD number) {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&number), sizeof number) ==
            ERROR_SUCCESS;
 }
-
-// Deletes at the next start of the system: on the NT family by the session manager, on the 9x family by
-// WININIT.INI's [rename] section (its other lines kept: a line "NUL=<path>" each).
-bool deleteAtRestart(const std::string &path, bool folder) {
-    if (windowsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT)
-        return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-    if (folder)
-        return true; // WININIT.INI deletes files only: an empty folder stays
-    const std::string ini = windowsDirectory() + "\\WININIT.INI";
-    std::string section(32768, '\0');
-    section.resize(
-        GetPrivateProfileSectionA("rename", &section[0], static_cast<DWORD>(section.size()), ini.c_str()));
-    section += "NUL=" + path + '\0';
-    return WritePrivateProfileSectionA("rename", section.c_str(), ini.c_str()) != FALSE;
-}
 } // namespace
 
-unsigned long sharedDllCount(HKEY key, const std::string &dll) {
-    DWORD count = 0, type = 0, size = sizeof count;
-    if (key == nullptr ||
-        RegQueryValueExA(key, dll.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&count), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return 0;
-    return count;
+LONG readSharedDllCount(HKEY key, const std::string &dll, unsigned long &count) {
+    DWORD value = 0, type = 0, size = sizeof value;
+    count = 0;
+    const LONG rc =
+        RegQueryValueExA(key, dll.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
+    if (rc != ERROR_SUCCESS)
+        return rc == ERROR_MORE_DATA ? ERROR_INVALID_DATA : rc;
+    if (type != REG_DWORD || size != sizeof value)
+        return ERROR_INVALID_DATA;
+    count = value;
+    return ERROR_SUCCESS;
 }
 
 RecordStore::RecordStore() : folder_(windowsDirectory() + "\\Ostrel") {}
 
-ReadResult RecordStore::load(InstallRecord &record) const {
+ReadResult RecordStore::load(InstallRecord &record, std::string *why) const {
     std::string text;
     const ReadResult read = readFileBytes(recordPath(), text);
+    if (read == ReadResult::Failed && why)
+        *why = runLog::systemError(GetLastError());
     if (read != ReadResult::Read)
         return read;
     const std::optional<InstallRecord> parsed = InstallRecord::parse(text);
-    if (!parsed)
+    if (!parsed) {
+        if (why)
+            *why = "it is cut short, or holds a line that the installer does not write";
         return ReadResult::Failed;
+    }
     record = *parsed;
     return ReadResult::Read;
 }
@@ -87,8 +77,8 @@ bool RecordStore::save(const InstallRecord &record) {
     return file.write(recordPath(), record.text()) && file.place();
 }
 
-std::string RecordStore::keep(const std::string &path, std::size_t index) const {
-    const std::string name = decimal(static_cast<long long>(index) + 1) + ".bak";
+std::string RecordStore::keep(const std::string &path, unsigned long number) const {
+    const std::string name = decimal(static_cast<long long>(number)) + ".bak";
     (void)CreateDirectoryA(folder_.c_str(), nullptr); // there already, or the copy fails
     FileSet file(runningFamily());
     return file.copy(path, backupPath(name)) && file.place() ? name : std::string();
@@ -96,7 +86,9 @@ std::string RecordStore::keep(const std::string &path, std::size_t index) const 
 
 bool RecordStore::registerRemoval() const {
     const std::string self = programFile();
-    if (self.empty())
+    // A removal whose restart is still to come queued this folder's deletion: this installation's record and
+    // registration must outlive that restart.
+    if (self.empty() || !unqueue({programPath(), folder_}))
         return false;
     if (!sameIgnoringAsciiCase(self, programPath(), ansiLeadByte)) {
         FileSet copy(runningFamily());

@@ -13,8 +13,9 @@
 constexpr const char *kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\JavaOstrel";
 // Counts of the users of shared files, under HKEY_LOCAL_MACHINE, one value per file path.
 constexpr const char *kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-// A shared DLL's count of users in that key (open, or null); 0 when it has none.
-unsigned long sharedDllCount(HKEY key, const std::string &dll);
+// A shared DLL's count of users in that key: ERROR_SUCCESS; ERROR_FILE_NOT_FOUND when it has none (count 0);
+// another error when the count cannot be read (ERROR_INVALID_DATA: it is no number).
+LONG readSharedDllCount(HKEY key, const std::string &dll, unsigned long &count);
 
 class RecordStore {
   public:
@@ -25,13 +26,13 @@ class RecordStore {
     std::string recordPath() const { return folder_ + "\\record.txt"; }
     std::string programPath() const { return folder_ + "\\remove.exe"; }
 
-    // Missing when no installation is recorded; Failed when the record cannot be read whole.
-    ReadResult load(InstallRecord &record) const;
+    // Missing when no installation is recorded; Failed when the record cannot be read whole (why, in words).
+    ReadResult load(InstallRecord &record, std::string *why = nullptr) const;
     // Replaces the record whole. The first time in a run it also keeps a copy of the program and registers
     // the removal, so that whatever an installation changes can be removed.
     bool save(const InstallRecord &record);
-    // Keeps a copy of the file at `path` as the version of change number `index`; its name, empty on failure.
-    std::string keep(const std::string &path, std::size_t index) const;
+    // Keeps a copy of the file at `path` under the name "<number>.bak"; the name, empty on failure.
+    std::string keep(const std::string &path, unsigned long number) const;
     std::string backupPath(const std::string &name) const { return folder_ + "\\" + name; }
 
     // The record, the registration and the folder with all in it go, but the running program, which goes at

@@ -3,46 +3,95 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 
 #include "log/run_log.h"
+#include "remove/restart_queue.h"
 #include "shell/ascii_text.h"
 #include "shell/handles.h"
 
 namespace {
+constexpr const char *kNotKept = "it could not be kept for the removal";
+
 template <typename T> bool add(std::vector<T> &list, const T &item) {
     if (std::find(list.begin(), list.end(), item) != list.end())
         return false;
     list.push_back(item);
     return true;
 }
+
+// The number after the highest of the record's kept versions ("<n>.bak"): a number that a change the record
+// has forgotten (a DLL that a removal settled) had may be taken again, since nothing names its file now.
+unsigned long nextBackupNumber(const InstallRecord &record) {
+    unsigned long highest = 0;
+    for (const InstallRecord::Change &c : record.changes) {
+        unsigned long n = 0;
+        for (std::size_t i = 0; i < c.backup.size() && c.backup[i] >= '0' && c.backup[i] <= '9'; ++i)
+            n = n * 10 + static_cast<unsigned long>(c.backup[i] - '0');
+        highest = std::max(highest, n);
+    }
+    return highest + 1;
+}
 } // namespace
 
-Recorder::Recorder() : usable_(store_.load(record_) != ReadResult::Failed), failed_(store_.recordPath()) {}
+Recorder::Recorder() : usable_(store_.load(record_) != ReadResult::Failed), failed_(store_.recordPath()) {
+    if (!usable_)
+        why_ = "the record of earlier installations cannot be read";
+}
 
 bool Recorder::save() {
     failed_ = store_.recordPath();
+    why_ = "the record of the installation cannot be written";
     return store_.save(record_);
 }
 
-bool Recorder::willChange(InstallRecord::Change::Kind kind, const std::vector<std::string> &paths,
-                          const std::string &vm) {
+bool Recorder::note(InstallRecord::Change::Kind kind, const std::string &path, const std::string &checksum,
+                    bool &changed) {
+    const auto known = std::find_if(record_.changes.begin(), record_.changes.end(),
+                                    [&](const InstallRecord::Change &c) { return c.path == path; });
+    if (known !=
+        record_.changes.end()) { // kept by an earlier installation; this one may place another version
+        changed = (!checksum.empty() && add(known->checksums, checksum)) || changed;
+        return true;
+    }
+    failed_ = path; // a file that cannot be kept cannot be replaced either
+    why_ = kNotKept;
+    if (!recoverInterruptedReplacement(path)) // a file that a replacement cut short left aside is the one
+        return false;
+    std::string backup;
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        (backup = store_.keep(path, nextBackupNumber(record_))).empty())
+        return false;
+    record_.changes.push_back({kind, path, backup, {}});
+    if (!checksum.empty())
+        record_.changes.back().checksums.push_back(checksum);
+    changed = true;
+    return true;
+}
+
+bool Recorder::willPlace(const std::vector<Placement> &files, const std::string &home) {
     if (!usable_)
         return false;
-    bool changed = !vm.empty() && add(record_.vms, vm);
-    for (const std::string &path : paths) {
-        if (record_.find(path))
-            continue;                             // kept by an earlier installation
-        failed_ = path;                           // a file that cannot be kept cannot be replaced either
-        if (!recoverInterruptedReplacement(path)) // a file that a replacement cut short left aside is the one
-            return false;
-        std::string backup;
-        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
-            (backup = store_.keep(path, record_.changes.size())).empty())
-            return false;
-        record_.changes.push_back({kind, path, backup});
-        changed = true;
+    std::vector<std::string> paths;
+    for (const Placement &file : files)
+        paths.push_back(file.path);
+    if (!unqueue(paths)) {
+        failed_ = paths.front();
+        why_ = "its deletion at the next start could not be taken back";
+        return false;
     }
+    bool changed = !home.empty() && add(record_.homes, home);
+    for (const Placement &file : files)
+        if (!note(InstallRecord::Change::File, file.path, file.checksum, changed))
+            return false;
     return !changed || save();
+}
+
+bool Recorder::willEditAwt(const std::string &path, const std::string &home) {
+    if (!usable_)
+        return false;
+    bool changed = add(record_.homes, home);
+    return note(InstallRecord::Change::AwtProperties, path, std::string(), changed) && (!changed || save());
 }
 
 bool Recorder::noteTarget(const std::string &target) {
@@ -62,7 +111,17 @@ bool Recorder::willExtendClasspath(const std::optional<std::string> &original, c
 }
 
 bool Recorder::willEditAutoexec(const std::string &path, const std::string &target) {
-    return usable_ && (!noteTarget(target) || save()) && willChange(InstallRecord::Change::Autoexec, {path});
+    bool changed = usable_ && noteTarget(target);
+    return usable_ && note(InstallRecord::Change::Autoexec, path, std::string(), changed) &&
+           (!changed || save());
+}
+
+bool Recorder::gave(const std::string &vm) {
+    try {
+        return usable_ && (!add(record_.vms, vm) || save());
+    } catch (const std::bad_alloc &) {
+        return false; // the VM has the bridge all the same: only the removal's question leaves it out
+    }
 }
 
 bool Recorder::countDll(const std::string &path) {
@@ -70,23 +129,28 @@ bool Recorder::countDll(const std::string &path) {
         return false;
     if (std::find(record_.countedDlls.begin(), record_.countedDlls.end(), path) != record_.countedDlls.end())
         return true;
+    failed_ = std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey + "\\" + path;
+    why_ = "the count of its users cannot be read or written";
     UniqueKey key;
     char noClass[] = "";
+    unsigned long count = 0;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, noClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return false;
-    DWORD count = sharedDllCount(key.get(), path);
-    if (count == 0) {
+    const LONG read = readSharedDllCount(key.get(), path, count);
+    if (read == ERROR_FILE_NOT_FOUND) {
         // Not counted yet: a DLL that was there before, of some other program, had one user already.
         const InstallRecord::Change *placed = record_.find(path);
         count = placed && !placed->backup.empty() ? 1 : 0;
+    } else if (read != ERROR_SUCCESS) {
+        return false; // a count that is no number is not ours to overwrite
     }
-    ++count;
+    const DWORD raised = static_cast<DWORD>(count + 1);
     // Counted before it is noted: cut short in between, the DLL stays for good rather than going too soon.
-    if (RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&count),
-                       sizeof count) != ERROR_SUCCESS)
+    if (RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&raised),
+                       sizeof raised) != ERROR_SUCCESS)
         return false;
     record_.countedDlls.push_back(path);
-    runLog::line({"SharedDLLs count of ", path, ": ", DecimalText(count)});
+    runLog::line({"SharedDLLs count of ", path, ": ", DecimalText(raised)});
     return save();
 }

@@ -12,26 +12,38 @@ class Recorder {
   public:
     Recorder(); // with the record of earlier installations
 
-    // Before files change: the version of each from before the first installation is kept, and the change
-    // noted, with the VM that gets the bridge by it (if any). False when that could not be done: then nothing
-    // may change, since the removal could not undo it.
-    bool willChange(InstallRecord::Change::Kind kind, const std::vector<std::string> &paths,
-                    const std::string &vm = std::string());
+    // A file about to be placed, and the checksum of the version placed there.
+    struct Placement {
+        std::string path, checksum;
+    };
+
+    // Before files change: the version of each from before the first installation is kept, the change
+    // noted (the files of a VM under its home folder; no home for the system directory), and any deletion
+    // of them that a removal queued for the next start taken out. False when that could not be done: then
+    // nothing may change, since the removal could not undo it.
+    bool willPlace(const std::vector<Placement> &files, const std::string &home);
+    bool willEditAwt(const std::string &path, const std::string &home);
     // Before CLASSPATH (the registry's, or autoexec.bat's) gets the jars of target: the value from before the
     // first installation (nothing when there was none) and the target are noted.
     bool willExtendClasspath(const std::optional<std::string> &original, const std::string &target);
     bool willEditAutoexec(const std::string &path, const std::string &target);
+    // Once a VM has the bridge (its binDir): the removal's question names it.
+    bool gave(const std::string &vm);
     // Once the DLL is in place: counted as one more user of the shared file, once for all installations.
     bool countDll(const std::string &path);
 
-    // What the last call that failed could not keep or write: a file to keep, or the record.
+    // What the last call that failed could not keep or write (a file to keep, or the record), and why.
     const std::string &failed() const { return failed_; }
+    const char *why() const { return why_; }
 
   private:
+    bool note(InstallRecord::Change::Kind kind, const std::string &path, const std::string &checksum,
+              bool &changed);
     bool noteTarget(const std::string &target);
     bool save();
     RecordStore store_;
     InstallRecord record_;
     bool usable_; // the record of earlier installations could be read
     std::string failed_;
+    const char *why_ = "";
 };

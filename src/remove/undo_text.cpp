@@ -1,5 +1,6 @@
 #include "remove/undo_text.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "install/classpath_text.h"
@@ -9,31 +10,77 @@ namespace {
 using LinePairs = std::vector<std::pair<std::string, std::string>>; // as written; the line it replaced, or ""
 using LineTest = bool (*)(const std::string &, std::size_t);
 
+// The installation's lines of one kind: how a line of the kind is recognised, and each line written.
+struct LineKind {
+    LineTest isKind;
+    LinePairs pairs;
+};
+
 std::string body(const std::string &line) {
     return line.empty() || line.back() != '\n' ? line : line.substr(0, line.size() - 1);
 }
 
-// The lines of `current` that pass `isOurs`, paired in order with what the installation wrote and replaced.
-std::string undoLines(const std::string &current, LineTest isOurs, const LinePairs &pairs,
-                      ChangedLines &changed) {
+// `current` with the installation's lines taken out. A line of a kind that reads as one the installation
+// wrote, not found yet (the first such, in order), is that one, wherever the user added lines: it gets back
+// the line it replaced or goes. Every other line stays. For each line written and not found, one such other
+// line of its kind is listed as the user's change of it, in order, unless it reads as a line replaced (put
+// back before) or mayBeOurs says the installation never wrote it. `unendedText`: the text before the
+// installation had no line end after its last line, which the installation then gave one; it goes again
+// when nothing follows it any more.
+template <typename MayBeOurs>
+std::string undoLines(const std::string &current, const std::vector<LineKind> &kinds, bool unendedText,
+                      MayBeOurs mayBeOurs, ChangedLines &changed) {
     std::string out;
-    std::size_t next = 0;
+    std::vector<std::vector<bool>> found;
+    for (const LineKind &kind : kinds)
+        found.emplace_back(kind.pairs.size(), false);
+    std::vector<ChangedLines> others(kinds.size());
+    bool endIsOurs = false; // the line end that `out` ends with is the one the installation gave the text
     for (const std::string &line : splitLines(current)) {
-        if (!isOurs(line, 0) || next == pairs.size()) {
+        std::size_t k = 0, i = 0;
+        while (k < kinds.size() && !kinds[k].isKind(line, 0))
+            ++k;
+        if (k == kinds.size()) {
             out += line;
+            endIsOurs = false;
             continue;
         }
-        const std::pair<std::string, std::string> &pair = pairs[next++];
-        const std::string end = line.back() == '\n' ? "\n" : "";
-        if (body(line) == body(pair.first)) {
-            out += pair.second.empty() ? "" : body(pair.second) + end;
-        } else { // put back before, or the user's now
+        const LinePairs &pairs = kinds[k].pairs;
+        while (i < pairs.size() && (found[k][i] || body(pairs[i].first) != body(line)))
+            ++i;
+        if (i == pairs.size()) {
             out += line;
-            if (body(line) != body(pair.second))
-                changed.push_back(body(line));
+            endIsOurs = false;
+            others[k].push_back(body(line));
+            continue;
         }
+        found[k][i] = true;
+        const std::string &replaced = pairs[i].second;
+        if (replaced.empty()) { // added after the text's last line
+            endIsOurs = unendedText;
+            continue;
+        }
+        out += body(replaced) + (line.back() == '\n' ? "\n" : "");
+        endIsOurs = replaced.back() != '\n'; // it was the last line
+    }
+    if (endIsOurs && !out.empty() && out.back() == '\n')
+        out.pop_back();
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+        std::size_t missing = static_cast<std::size_t>(std::count(found[k].begin(), found[k].end(), false));
+        for (const std::string &line : others[k])
+            if (missing > 0 &&
+                std::none_of(kinds[k].pairs.begin(), kinds[k].pairs.end(),
+                             [&](const auto &pair) { return body(pair.second) == line; }) &&
+                mayBeOurs(line)) {
+                changed.push_back(line);
+                --missing;
+            }
     }
     return out;
+}
+
+bool endsUnended(const std::string &text) {
+    return !text.empty() && text.back() != '\n';
 }
 
 // What rewriteAwtProperties does to `original` for the lines of one property: each replaced by `written`,
@@ -71,11 +118,12 @@ std::string awtPropertiesAfterRemoval(const std::string &original, const std::st
     TextFileContent was = decodeTextFile(original, false);
     const std::string oldText = was.text;
     was.text = rewriteAwtProperties(oldText);
+    const std::vector<LineKind> kinds = {
+        {isEventQueueLine, awtPairs(oldText, isEventQueueLine, kEventQueueLine)},
+        {isAssistiveLine, awtPairs(oldText, isAssistiveLine, kAssistiveLine)}};
     return afterRemoval(original, encodeTextFile(was), current, false, [&](const std::string &text) {
-        const std::string eventQueue =
-            undoLines(text, isEventQueueLine, awtPairs(oldText, isEventQueueLine, kEventQueueLine), changed);
-        return undoLines(eventQueue, isAssistiveLine, awtPairs(oldText, isAssistiveLine, kAssistiveLine),
-                         changed);
+        return undoLines(
+            text, kinds, endsUnended(oldText), [](const std::string &) { return true; }, changed);
     });
 }
 
@@ -96,9 +144,16 @@ std::optional<std::string> autoexecAfterRemoval(const std::optional<std::string>
     for (const std::string &line : splitLines(oldText))
         if (isClasspathLine(line, 0) && k < pairs.size())
             pairs[k++].second = line;
+    // A line of the user's own names none of the jars: it never was the installation's.
+    const auto namesOurJars = [&](const std::string &line) {
+        const std::string value = line.substr(line.find('=') + 1);
+        return std::any_of(targets.begin(), targets.end(), [&](const std::string &target) {
+            return missingJars(value, target, isLeadByte).size() < bridgeJars(target).size();
+        });
+    };
     const std::string bytes =
         afterRemoval(original.value_or(""), encodeTextFile(was), current, true, [&](const std::string &text) {
-            return undoLines(text, isClasspathLine, pairs, changed);
+            return undoLines(text, {{isClasspathLine, pairs}}, endsUnended(oldText), namesOurJars, changed);
         });
     if (!original && bytes.empty())
         return std::nullopt;

@@ -1,5 +1,5 @@
 // Process exit codes of quiet runs and removals: the Windows system error numbers that deployment tools know.
-// An interactive installation always ends with 0.
+// An interactive installation ends with 0 whatever happened, but for a log it cannot open (1622).
 #pragma once
 
 constexpr int kExitDone = 0;

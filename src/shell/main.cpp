@@ -76,21 +76,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 0;
     }
     // A quiet run and a removal tell by their exit code what happened; an installation with windows ends with
-    // 0 whatever happened, as its closing message says.
+    // 0 whatever happened, as its closing message says (but for a log it cannot open: 1622).
     const bool reports = switches.quiet || switches.remove;
     if (anotherCopyRuns()) { // before the log is opened: it may be the other copy's
         if (!switches.quiet)
             (void)MessageBoxA(nullptr, kRunningText, kRunningCaption, MB_OK);
         return reports ? kExitAnotherRuns : 0;
     }
+    // A command line is judged before anything is created, the log included: an unquoted /log=C:\My Logs\x
+    // names C:\My, and "Logs\x" is a switch that the installer does not know.
+    if (switches.quiet && !switches.unknown.empty()) {
+        return kExitUnknownSwitch;
+    }
     if (!switches.log.empty() && !runLog::open(switches.log, GetCommandLineA())) {
         if (!switches.quiet)
             (void)MessageBoxA(nullptr, switches.log.c_str(), kLogCaption, MB_OK | MB_ICONWARNING);
         return kExitLogUnusable;
-    }
-    if (switches.quiet && !switches.unknown.empty()) {
-        runLog::line({"a switch that the installer does not know: ", switches.unknown.front()});
-        return runLog::finish(kExitUnknownSwitch);
     }
     if (switches.remove)
         return runLog::finish(runRemoval(switches.quiet));

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "shell/long_names.h"
+
 // True for a byte that begins a double-byte character of the machine's ANSI code page, in which paths and
 // the text files are read.
 inline bool ansiLeadByte(unsigned char c) {
@@ -48,6 +50,11 @@ inline std::string fullPath(const std::string &path) {
         [&](char *buffer, DWORD size) { return GetFullPathNameA(path.c_str(), size, buffer, nullptr); });
 }
 
+inline std::string windowsDirectory() {
+    return readWhole(
+        [](char *buffer, DWORD size) { return static_cast<DWORD>(GetWindowsDirectoryA(buffer, size)); });
+}
+
 inline std::string systemDirectory() {
     return readWhole(
         [](char *buffer, DWORD size) { return static_cast<DWORD>(GetSystemDirectoryA(buffer, size)); });
@@ -67,4 +74,31 @@ inline LONG readRegistryValue(HKEY key, const char *name, DWORD &type, std::stri
         size = got; // it grew meanwhile: again with the size now reported
     }
     return rc;
+}
+
+// The name of a path's last component as the file system keeps it: long (as listed), or its 8.3 alias.
+inline std::optional<std::string> componentName(const std::string &path, bool shortAlias) {
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    (void)FindClose(find);
+    return std::string(shortAlias && found.cAlternateFileName[0] ? found.cAlternateFileName
+                                                                 : found.cFileName);
+}
+
+// A full path with each component in its long form: one folder has one name, whichever a user typed.
+inline std::string longPathName(const std::string &path) {
+    return longForm(path, ansiLeadByte, [](const std::string &p) { return componentName(p, false); });
+}
+
+// The same with 8.3 names, as WININIT.INI needs them on the 9x family (GetShortPathNameA is not on every
+// system the program runs on, FindFirstFileA is).
+inline std::string shortPathName(const std::string &path) {
+    return longForm(path, ansiLeadByte, [](const std::string &p) { return componentName(p, true); });
+}
+
+// The autoexec.bat of the 9x family, at the root of the system drive.
+inline std::string autoexecPath() {
+    return systemDirectory().substr(0, 3) + "autoexec.bat";
 }
