@@ -29,10 +29,11 @@ int patchAutoexec(const char *root, const char *fileName, const char *target, bo
             return 0;
         const std::string text = rewriteAutoexec(content.text, target, ansiLeadByte);
         runLog::line({path, " before:\n", content.text});
-        runLog::line({path, " after:\n", text});
         const bool differs = read == ReadResult::Missing || text != content.text; // else it stays untouched
         content.text = text;
         const bool written = differs && replaceTextFile(path, content);
+        if (!differs || written) // the log tells what the file holds, once it holds it
+            runLog::line({path, " after:\n", text});
         if (changed)
             *changed = written;
         return !differs || written ? 1 : 0;

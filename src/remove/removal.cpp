@@ -233,10 +233,12 @@ struct Removal {
         for (const std::string &dll : record.countedDlls) {
             unsigned long count = 0;
             const LONG read = opened == ERROR_SUCCESS ? readSharedDllCount(key.get(), dll, count) : opened;
-            if (read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND)
+            if (read == ERROR_SUCCESS || read == ERROR_FILE_NOT_FOUND) {
                 record.releasing.emplace_back(dll, count);
-            else
-                unread.push_back(dll), fail(dll, read);
+            } else { // it stays, and the record keeps it for a later removal
+                unread.push_back(dll);
+                fail(dll, read);
+            }
         }
         if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) {
             for (const auto &dll : record.releasing)
