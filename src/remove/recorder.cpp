@@ -117,6 +117,8 @@ bool Recorder::willEditAutoexec(const std::string &path, const std::string &targ
 }
 
 bool Recorder::gave(const std::string &vm) {
+    if (vm.empty())
+        return true; // files of no VM of their own: the DLLs, the 1.1 jars before CLASSPATH names them
     try {
         return usable_ && (!add(record_.vms, vm) || save());
     } catch (const std::bad_alloc &) {
