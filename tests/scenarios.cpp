@@ -186,6 +186,10 @@ struct Play {
     LONG broadcastsBefore = g_broadcasts;
 
     void expect(const std::string &path, const std::string &content) { expected[lower(path)] = content; }
+    void forgetDlls() { // after a removal they go, or are as they were, unless named again
+        for (int i = 4; i < 7; ++i)
+            expected.erase(lower(kFiles[i]));
+    }
     bool launch() {
         lastAction = GetTickCount(), ++launches;
         return run.start(hostPathFromEnv(set["installer"].c_str()), set["start-in"], env, set["args"]);
@@ -387,8 +391,8 @@ bool Play::step(Args a) {
             removeTree(arg(1)), expect(arg(1), "<none>");
         } else if (c == "exits") { // a quiet run: no window, this exit code
             expectQuietEnd(run, std::stoul(arg(1)));
-            for (int i = 4; set["args"].find("/remove") != std::string::npos && i < 7; ++i)
-                expected.erase(lower(kFiles[i])); // a removal's DLLs go, or are as they were
+            if (set["args"].find("/remove") != std::string::npos)
+                forgetDlls();
             closed = true;
         } else {
             ADD_FAILURE() << "not known, or not in its place: " << c;
@@ -431,8 +435,8 @@ void Play::closing(InstallerRun &shown, const Args &a) {
     EXPECT_EQ(controlText(box, 0xFFFF).substr(0, a[1] == "any" ? text.size() : std::string::npos), text);
     if (kind.compare(0, 4, "done") == 0)
         step({"dlls"});
-    for (int i = 4; kind.compare(0, 7, "removed") == 0 && i < 7; ++i) // they go, or are as they were
-        expected.erase(lower(kFiles[i]));
+    if (kind.compare(0, 7, "removed") == 0)
+        forgetDlls();
     Sleep(std::stoul(set["linger"])); // late VM starts show
     clickButton(box, IDOK);
     DWORD code = 1234;

@@ -71,10 +71,13 @@ bool replaceAtRestart(const std::string &source, const std::string &destination)
 
 bool unqueue(const std::vector<std::string> &paths) {
     // A queued path may be written in its short form (always on the 9x family), a path given in any case.
+    std::vector<std::string> ours;
+    for (const std::string &path : paths)
+        ours.push_back(longPathName(path));
     const auto isOurs = [&](const std::string &queued) {
         const std::string name = longPathName(queued);
-        for (const std::string &path : paths)
-            if (sameIgnoringAsciiCase(name, longPathName(path), ansiLeadByte))
+        for (const std::string &path : ours)
+            if (sameIgnoringAsciiCase(name, path, ansiLeadByte))
                 return true;
         return false;
     };
