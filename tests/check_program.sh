@@ -22,5 +22,6 @@ echo "$headers" | sed -n '/Import Tables/,$p' | awk -F'|' -v list="$2" '
     else if (row[k] !~ ok) print bad = "imports " k ", which Windows 95, 98 or NT 4.0 does not export: " row[k]
     else if (row[k] ~ /stub/ && why[k] == "") print bad = "imports the stub " k " without a reason" }
   END { for (k in row) if (!(k in seen)) print "(the list names " k ", which is no longer imported)"
+    if (n == 0) print bad = "no imports read: the dump was not understood"
     if (bad) exit 1; print n " imports, each exported by Windows 95, 98 and NT 4.0" }' "$2" - || exit 1
 echo "installer.exe: a 32-bit GUI program of $size bytes that imports system DLLs only"

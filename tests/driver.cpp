@@ -75,6 +75,8 @@ HWND InstallerRun::waitDialog(const char *caption, DWORD timeoutMs, std::string 
 }
 
 bool InstallerRun::waitGone(HWND dialog, DWORD timeoutMs) {
+    if (!dialog)
+        return false; // no dialog to wait for
     for (const DWORD start = GetTickCount(); IsWindow(dialog) && IsWindowVisible(dialog); Sleep(20))
         if (GetTickCount() - start > timeoutMs)
             return false;

@@ -193,8 +193,8 @@ TEST(Rules, Table) {
         {"classpath", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar", "c:\\t\\Tamrix.JAR;C:\\T\\ostrel.jar"},
         {"classpath", "C:\\T\\ostrel.jar;", "C:\\T\\ostrel.jar;;C:\\T\\tamrix.jar"},
         {"registry-text", std::string("a;b\0junk", 8), "a;b"}, {"registry-text", "unterminated", "unterminated"},
-        {"record", "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nend\n",
-         "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nend\n"},
+        {"record", "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nraising\tC:\\f.dll\t0\nend\n",
+         "vm\tc:\\a%09b\nfile\tC:\\x\t1.bak\nawt\tC:\\y\t\nautoexec\tC:\\autoexec.bat\t2.bak\ntarget\tC:\\T\nclasspath\t\ndll\tC:\\d.dll\nreleasing\tC:\\e.dll\t2\nraising\tC:\\f.dll\t0\nend\n"},
         {"record", "classpath\nend\n", "classpath\nend\n"}, {"record", "vm\tx\n", "<none>"}, {"record", "vm\tx\nend", "<none>"},
         {"record", "copy\tx\nend\n", "<none>"}, {"record", "vm\t%4\nend\n", "<none>"}, {"record", "releasing\tx\t2x\nend\n", "<none>"},
         {"record", "vm\tC:\\J\\bin\nhome\tC:\\K\nfile\tC:\\K\\ostrel.jar\t1.bak\t9-cbf43926,0-00000000\nfile\tC:\\K\\tamrix.jar\t\t3-ac616edf\nend\n",
@@ -214,6 +214,7 @@ TEST(Rules, Table) {
         {"record-problem", "file\tC:\\W\\S\\sub\\JavaOstrel.dll\t\nend\n", "C:\\W\\S\\sub\\JavaOstrel.dll is not in C:\\W\\S"},
         {"record-problem", "home\tC:\\K\nfile\tC:\\K\\lib\\ext\\tamrix-1_4.jar\t\nend\n", "C:\\K\\lib\\ext\\tamrix-1_4.jar is not a file that the installation changes"},
         {"record-problem", "dll\tC:\\W\\S\\JavaOstrel.dll\nreleasing\tC:\\W\\S\\kernel32.dll\t1\nend\n", "C:\\W\\S\\kernel32.dll is not a DLL of the Java Ostrel"},
+        {"record-problem", "raising\tC:\\W\\S\\user32.dll\t0\nend\n", "C:\\W\\S\\user32.dll is not a DLL of the Java Ostrel"},
         {"record-problem", "autoexec\tC:\\config.sys\t\nend\n", "C:\\config.sys is not C:\\autoexec.bat"},
         {"record-problem", "home\tC:\\\x83\\\nfile\tC:\\\x83\\\\tamrix.jar\t\nend\n", "usable"}, // a character whose second byte is "\"
         {"long", "C:\\t\\JAVA~EU4\\bin", "C:\\t\\Java Runtime Long\\bin"},

@@ -1,22 +1,138 @@
 // In installer_test.exe: the probe limit is OSTREL_PROBE_LIMIT_MS; allocation number OSTREL_FAIL_ALLOCATION
-// fails as when memory runs out; the file OSTREL_ALLOCATIONS names receives the number of allocations.
+// fails as when memory runs out, and the file OSTREL_ALLOCATIONS receives "<allocations> <the one failed>";
+// the process ends at once, as at a power loss, just before its change to the machine numbered
+// OSTREL_CUT_CHANGE, and the file OSTREL_CHANGES receives the number of changes of a run that was not cut.
+#include <windows.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "verify/probe_limit.h"
 
 namespace {
-std::atomic<long> g_allocations{0};
-const long g_failing = getenv("OSTREL_FAIL_ALLOCATION") ? atol(getenv("OSTREL_FAIL_ALLOCATION")) : 0;
+long numberFromEnv(const char *name) {
+    return getenv(name) ? atol(getenv(name)) : 0;
+}
+
+std::atomic<long> g_allocations{0}, g_failed{0}, g_changes{0};
+const long g_failing = numberFromEnv("OSTREL_FAIL_ALLOCATION"), g_cutAt = numberFromEnv("OSTREL_CUT_CHANGE");
+constexpr UINT kCutExitCode = 0xC07; // what the runner takes for a cut
+
+void writeCount(const char *variable, const char *format, long a, long b) {
+    if (FILE *out = getenv(variable) && *getenv(variable) ? fopen(getenv(variable), "w") : nullptr) {
+        fprintf(out, format, a, b);
+        fclose(out);
+    }
+}
 
 struct CountAtExit {
     ~CountAtExit() {
-        if (FILE *out = getenv("OSTREL_ALLOCATIONS") ? fopen(getenv("OSTREL_ALLOCATIONS"), "w") : nullptr)
-            fprintf(out, "%ld", g_allocations.load()), fclose(out);
+        writeCount("OSTREL_ALLOCATIONS", "%ld %ld", g_allocations.load(), g_failed.load());
+        writeCount("OSTREL_CHANGES", "%ld", g_changes.load(), 0);
     }
 } g_countAtExit;
+
+// Each call below that changes the machine comes here first: the cut ends the process with no clean-up.
+void change() {
+    if (++g_changes == g_cutAt)
+        TerminateProcess(GetCurrentProcess(), kCutExitCode);
+}
+
+// The program's own calls of each function, and what they call instead: the function, after change().
+#define CUT_BEFORE(name, returns, parameters, arguments)                                                     \
+    decltype(&name) real##name;                                                                              \
+    returns WINAPI cut##name parameters {                                                                    \
+        change();                                                                                            \
+        return real##name arguments;                                                                         \
+    }
+CUT_BEFORE(WriteFile, BOOL, (HANDLE f, LPCVOID b, DWORD n, LPDWORD w, LPOVERLAPPED o), (f, b, n, w, o))
+CUT_BEFORE(FlushFileBuffers, BOOL, (HANDLE f), (f))
+CUT_BEFORE(MoveFileA, BOOL, (LPCSTR a, LPCSTR b), (a, b))
+CUT_BEFORE(MoveFileExA, BOOL, (LPCSTR a, LPCSTR b, DWORD f), (a, b, f))
+CUT_BEFORE(CopyFileA, BOOL, (LPCSTR a, LPCSTR b, BOOL f), (a, b, f))
+CUT_BEFORE(DeleteFileA, BOOL, (LPCSTR a), (a))
+CUT_BEFORE(SetFileAttributesA, BOOL, (LPCSTR a, DWORD f), (a, f))
+CUT_BEFORE(CreateDirectoryA, BOOL, (LPCSTR a, LPSECURITY_ATTRIBUTES s), (a, s))
+CUT_BEFORE(RemoveDirectoryA, BOOL, (LPCSTR a), (a))
+CUT_BEFORE(WritePrivateProfileStringA, BOOL, (LPCSTR s, LPCSTR k, LPCSTR v, LPCSTR f), (s, k, v, f))
+CUT_BEFORE(WritePrivateProfileSectionA, BOOL, (LPCSTR s, LPCSTR v, LPCSTR f), (s, v, f))
+CUT_BEFORE(RegSetValueExA, LONG, (HKEY k, LPCSTR n, DWORD r, DWORD t, const BYTE *d, DWORD s),
+           (k, n, r, t, d, s))
+CUT_BEFORE(RegDeleteValueA, LONG, (HKEY k, LPCSTR n), (k, n))
+CUT_BEFORE(RegDeleteKeyA, LONG, (HKEY k, LPCSTR n), (k, n))
+CUT_BEFORE(RegCreateKeyExA, LONG,
+           (HKEY k, LPCSTR n, DWORD r, LPSTR c, DWORD o, REGSAM a, LPSECURITY_ATTRIBUTES s, PHKEY h,
+            LPDWORD d),
+           (k, n, r, c, o, a, s, h, d))
+#undef CUT_BEFORE
+
+// A file opened to be read is no change; one opened to be written, or created, is.
+decltype(&CreateFileA) realCreateFileA;
+HANDLE WINAPI cutCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                             DWORD disposition, DWORD flags, HANDLE from) {
+    if ((access & (GENERIC_WRITE | GENERIC_ALL)) || disposition != OPEN_EXISTING)
+        change();
+    return realCreateFileA(name, access, share, security, disposition, flags, from);
+}
+
+struct Replacement {
+    const char *name;
+    void *replacement;
+    void **real;
+};
+
+#define REPLACE(name)                                                                                        \
+    { #name, reinterpret_cast < void *>(cut##name), reinterpret_cast < void **>(&real##name) }
+const Replacement kReplacements[] = {REPLACE(CreateFileA),
+                                     REPLACE(WriteFile),
+                                     REPLACE(FlushFileBuffers),
+                                     REPLACE(MoveFileA),
+                                     REPLACE(MoveFileExA),
+                                     REPLACE(CopyFileA),
+                                     REPLACE(DeleteFileA),
+                                     REPLACE(SetFileAttributesA),
+                                     REPLACE(CreateDirectoryA),
+                                     REPLACE(RemoveDirectoryA),
+                                     REPLACE(WritePrivateProfileStringA),
+                                     REPLACE(WritePrivateProfileSectionA),
+                                     REPLACE(RegSetValueExA),
+                                     REPLACE(RegDeleteValueA),
+                                     REPLACE(RegDeleteKeyA),
+                                     REPLACE(RegCreateKeyExA)};
+#undef REPLACE
+
+// Points the program's import slots of these functions at their replacements (a function it does not import
+// it cannot call).
+struct ReplaceImports {
+    ReplaceImports() {
+        auto *base = reinterpret_cast<BYTE *>(GetModuleHandleA(nullptr));
+        const auto *nt =
+            reinterpret_cast<IMAGE_NT_HEADERS *>(base + reinterpret_cast<IMAGE_DOS_HEADER *>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto *d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress);
+             d->Name != 0; ++d) {
+            auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->OriginalFirstThunk);
+            auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->FirstThunk);
+            for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                    continue;
+                const char *name =
+                    reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData)->Name;
+                for (const Replacement &r : kReplacements)
+                    if (strcmp(name, r.name) == 0) {
+                        DWORD was = 0;
+                        VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &was);
+                        *r.real = reinterpret_cast<void *>(slots->u1.Function);
+                        slots->u1.Function = reinterpret_cast<ULONG_PTR>(r.replacement);
+                        VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, was, &was);
+                    }
+            }
+        }
+    }
+} g_replaceImports;
 } // namespace
 
 unsigned long probeLimitMs() {
@@ -24,7 +140,12 @@ unsigned long probeLimitMs() {
 }
 
 void *operator new(std::size_t size) {
-    void *p = ++g_allocations == g_failing ? nullptr : std::malloc(size ? size : 1);
+    const long number = ++g_allocations;
+    if (number == g_failing) {
+        g_failed = number;
+        throw std::bad_alloc();
+    }
+    void *p = std::malloc(size ? size : 1);
     return p ? p : throw std::bad_alloc();
 }
 

@@ -177,6 +177,8 @@ bool FileSet::putInPlace(Entry &e) {
 
 void FileSet::takeBack(Entry &e) {
     // Should even this fail, the next run puts back the old version that is still under its set-aside name.
+    if (e.same)
+        return;
     if (family_ == PlatformFamily::Nt && e.existed)
         (void)replaceOnNt(e.setAside, e.destination);
     else if (removeOwnFile(e.destination) && e.existed)
@@ -195,8 +197,18 @@ bool FileSet::place() {
             SetLastError(ERROR_ACCESS_DENIED); // what Windows says of a write to a read-only file
             return fail(e.destination);
         }
+        // A file that holds these bytes already is not replaced: no moment without it (on the 9x family no
+        // rename replaces a file), and nothing to take back.
+        std::string now, next;
+        e.same = e.existed && readFileBytes(e.destination, now) == ReadResult::Read &&
+                 readFileBytes(e.temporary, next) == ReadResult::Read && now == next;
     }
     for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].same) {
+            entries_[i].placed = true;
+            (void)removeOwnFile(entries_[i].temporary);
+            continue;
+        }
         if (!putInPlace(entries_[i])) {
             (void)fail(entries_[i].destination); // with the error, before taking back changes it
             for (std::size_t k = i; k-- > 0;)
@@ -205,7 +217,7 @@ bool FileSet::place() {
         }
     }
     for (const Entry &e : entries_)
-        if (e.existed)
+        if (e.existed && !e.same)
             (void)removeOwnFile(e.setAside); // should one stay, the next run removes it
     return true;
 }

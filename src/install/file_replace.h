@@ -65,6 +65,7 @@ class FileSet {
     struct Entry {
         std::string destination, temporary, setAside;
         bool existed = false, placed = false;
+        bool same = false; // the file holds these bytes already: it stays as it is
     };
     bool prepare(const std::string &destination);
     bool putInPlace(Entry &e);

@@ -53,7 +53,8 @@ struct Copy {
 class InstallSteps {
   public:
     explicit InstallSteps(Installer &installer)
-        : payload_(installer.sourceDir + kPayloadDir), installer_(installer), family_(runningFamily()) {}
+        : payload_(installer.sourceDir + kPayloadDir), installer_(installer), family_(runningFamily()),
+          recorder_(&installer.machineChanged) {}
 
     PlatformFamily family() const { return family_; }
 

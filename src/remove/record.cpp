@@ -218,6 +218,8 @@ std::optional<std::string> InstallRecord::problem(const std::string &systemDir,
     std::vector<std::string> dlls = countedDlls;
     for (const auto &dll : releasing)
         dlls.push_back(dll.first);
+    for (const auto &dll : raising)
+        dlls.push_back(dll.first);
     for (const std::string &dll : dlls) {
         if (!isNamed(components(dll, isLeadByte), kSystemFiles, isLeadByte))
             return dll + " is not a DLL of the Java Ostrel";
@@ -249,6 +251,8 @@ std::string InstallRecord::text() const {
         out += line({"dll", dll});
     for (const auto &dll : releasing)
         out += line({"releasing", dll.first, decimal(dll.second)});
+    for (const auto &dll : raising)
+        out += line({"raising", dll.first, decimal(dll.second)});
     return out + "end\n"; // a record cut short lacks it
 }
 
@@ -277,8 +281,9 @@ std::optional<InstallRecord> InstallRecord::parse(const std::string &text) {
             record.targets.push_back(fields[1]);
         else if (kind == "dll" && n == 2)
             record.countedDlls.push_back(fields[1]);
-        else if (kind == "releasing" && n == 3 && number(fields[2]))
-            record.releasing.emplace_back(fields[1], *number(fields[2]));
+        else if ((kind == "releasing" || kind == "raising") && n == 3 && number(fields[2]))
+            (kind == "raising" ? record.raising : record.releasing)
+                .emplace_back(fields[1], *number(fields[2]));
         else if (kind == "classpath" && n <= 2)
             record.classpathKept = true,
             record.classpath = n == 2 ? std::optional<std::string>(fields[1]) : std::nullopt;

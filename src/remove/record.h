@@ -27,6 +27,9 @@ struct InstallRecord {
     bool classpathKept = false;       // the registry CLASSPATH from before the first installation is kept:
     std::optional<std::string> classpath; // its text, nothing when there was none
     std::vector<std::string> countedDlls; // DLLs whose SharedDLLs count an installation raised
+    // DLLs whose count an installation is raising, with the count it found: cut short in between, the next
+    // run tells by the count whether it was raised.
+    std::vector<std::pair<std::string, unsigned long>> raising;
     // DLLs whose count a removal is lowering, with the count it found: a removal cut short and run again
     // lowers each once.
     std::vector<std::pair<std::string, unsigned long>> releasing;

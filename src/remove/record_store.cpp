@@ -47,9 +47,17 @@ LONG readSharedDllCount(HKEY key, const std::string &dll, unsigned long &count) 
     return ERROR_SUCCESS;
 }
 
-RecordStore::RecordStore() : folder_(windowsDirectory() + "\\Ostrel") {}
+RecordStore::RecordStore(bool *changed) : folder_(windowsDirectory() + "\\Ostrel"), changed_(changed) {}
+
+bool RecordStore::changed(bool done) const {
+    if (done && changed_)
+        *changed_ = true;
+    return done;
+}
 
 ReadResult RecordStore::load(InstallRecord &record, std::string *why) const {
+    // On the 9x family a save cut short may have left the record only under its set-aside name.
+    (void)recoverInterruptedReplacement(recordPath());
     std::string text;
     const ReadResult read = readFileBytes(recordPath(), text);
     if (read == ReadResult::Failed && why)
@@ -67,53 +75,59 @@ ReadResult RecordStore::load(InstallRecord &record, std::string *why) const {
 }
 
 bool RecordStore::save(const InstallRecord &record) {
-    if (!registered_) {
-        (void)CreateDirectoryA(folder_.c_str(), nullptr); // there already, or the writes below fail
-        registered_ = registerRemoval();
-        if (!registered_)
-            return false;
-    }
+    // A removal whose restart is still to come queued this folder's deletion: this installation's record and
+    // registration must outlive that restart.
+    if (!unqueued_ && !(unqueued_ = unqueue({programPath(), folder_})))
+        return false;
+    (void)changed(CreateDirectoryA(folder_.c_str(), nullptr) != FALSE); // or there already
     FileSet file(runningFamily());
-    return file.write(recordPath(), record.text()) && file.place();
+    if (!file.write(recordPath(), record.text()) || !changed(file.place()))
+        return false;
+    // The record comes first: with it, the next run, or a removal, finishes what this one began. Windows
+    // lists the removal only once its program and record are in place.
+    return registered_ || (registered_ = placeProgram() && registerRemoval());
 }
 
 std::string RecordStore::keep(const std::string &path, unsigned long number) const {
     const std::string name = decimal(static_cast<long long>(number)) + ".bak";
-    (void)CreateDirectoryA(folder_.c_str(), nullptr); // there already, or the copy fails
+    (void)changed(CreateDirectoryA(folder_.c_str(), nullptr) != FALSE); // or there already
     FileSet file(runningFamily());
-    return file.copy(path, backupPath(name)) && file.place() ? name : std::string();
+    return file.copy(path, backupPath(name)) && changed(file.place()) ? name : std::string();
+}
+
+bool RecordStore::placeProgram() const {
+    const std::string self = programFile();
+    if (self.empty())
+        return false;
+    if (sameIgnoringAsciiCase(self, programPath(), ansiLeadByte))
+        return true;
+    FileSet copy(runningFamily());
+    return copy.copy(self, programPath()) && changed(copy.place());
 }
 
 bool RecordStore::registerRemoval() const {
-    const std::string self = programFile();
-    // A removal whose restart is still to come queued this folder's deletion: this installation's record and
-    // registration must outlive that restart.
-    if (self.empty() || !unqueue({programPath(), folder_}))
-        return false;
-    if (!sameIgnoringAsciiCase(self, programPath(), ansiLeadByte)) {
-        FileSet copy(runningFamily());
-        if (!copy.copy(self, programPath()) || !copy.place())
-            return false;
-    }
     UniqueKey key;
     char noClass[] = "";
-    const std::string command = "\"" + programPath() + "\" /remove";
-    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, noClass, REG_OPTION_NON_VOLATILE,
-                           KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == ERROR_SUCCESS &&
-           setString(key.get(), "DisplayName", kDisplayName) &&
+    const std::string command = "\"" + programPath() + "\" /remove", quiet = command + " /quiet";
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, noClass, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, key.put(), &disposition) != ERROR_SUCCESS)
+        return false;
+    (void)changed(disposition == REG_CREATED_NEW_KEY);
+    return setString(key.get(), "DisplayName", kDisplayName) &&
            setString(key.get(), "UninstallString", command) &&
-           setString(key.get(), "QuietUninstallString", command + " /quiet") &&
-           setNumber(key.get(), "NoModify", 1) && setNumber(key.get(), "NoRepair", 1) &&
-           RegFlushKey(key.get()) == ERROR_SUCCESS;
+           setString(key.get(), "QuietUninstallString", quiet) && setNumber(key.get(), "NoModify", 1) &&
+           setNumber(key.get(), "NoRepair", 1) && RegFlushKey(key.get()) == ERROR_SUCCESS;
 }
 
 bool RecordStore::removeAll() const {
-    // The record goes first: a removal cut short after it has nothing left to put back, only this folder to
-    // clear, which is the installer's own.
-    if (!removeFileIfThere(recordPath()))
-        return false;
+    // The registration goes first, so that Windows never lists a removal whose record is gone; then the
+    // record: a removal cut short after it has nothing left to put back, only this folder to clear, which is
+    // the installer's own.
     const LONG gone = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
     if (gone != ERROR_SUCCESS && gone != ERROR_FILE_NOT_FOUND)
+        return false;
+    if (!removeFileIfThere(recordPath()))
         return false;
     const bool running = sameIgnoringAsciiCase(programFile(), programPath(), ansiLeadByte);
     bool removed = true;

@@ -19,8 +19,9 @@ LONG readSharedDllCount(HKEY key, const std::string &dll, unsigned long &count);
 
 class RecordStore {
   public:
-    RecordStore(); // the folder "Ostrel" of the Windows directory: short names, for WININIT.INI on the 9x
-                   // family
+    // The folder "Ostrel" of the Windows directory: short names, for WININIT.INI on the 9x family. Each write
+    // that changed the machine sets *changed, when given: a run that ends at once must still say so.
+    explicit RecordStore(bool *changed = nullptr);
 
     const std::string &folder() const { return folder_; }
     std::string recordPath() const { return folder_ + "\\record.txt"; }
@@ -40,7 +41,10 @@ class RecordStore {
     bool removeAll() const;
 
   private:
+    bool placeProgram() const; // the removal's program, remove.exe, in the folder
     bool registerRemoval() const;
+    bool changed(bool done) const; // done, noted in *changed_
     std::string folder_;
-    bool registered_ = false;
+    bool unqueued_ = false, registered_ = false;
+    bool *changed_;
 };

@@ -34,7 +34,9 @@ unsigned long nextBackupNumber(const InstallRecord &record) {
 }
 } // namespace
 
-Recorder::Recorder() : usable_(store_.load(record_) != ReadResult::Failed), failed_(store_.recordPath()) {
+Recorder::Recorder(bool *machineChanged)
+    : store_(machineChanged), usable_(store_.load(record_) != ReadResult::Failed),
+      failed_(store_.recordPath()) {
     if (!usable_)
         why_ = "the record of earlier installations cannot be read";
 }
@@ -147,11 +149,24 @@ bool Recorder::countDll(const std::string &path) {
     } else if (read != ERROR_SUCCESS) {
         return false; // a count that is no number is not ours to overwrite
     }
-    const DWORD raised = static_cast<DWORD>(count + 1);
-    // Counted before it is noted: cut short in between, the DLL stays for good rather than going too soon.
-    if (RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&raised),
+    // The count found is noted before it is raised: a run cut short in between left it noted, and the count
+    // tells whether that run raised it (above the noted one) or not.
+    auto noted =
+        std::find_if(record_.raising.begin(), record_.raising.end(),
+                     [&](const std::pair<std::string, unsigned long> &r) { return r.first == path; });
+    const bool raisedBefore = noted != record_.raising.end() && count > noted->second;
+    if (noted == record_.raising.end()) {
+        record_.raising.emplace_back(path, count);
+        if (!save())
+            return false;
+        noted = record_.raising.end() - 1;
+    }
+    const DWORD raised = static_cast<DWORD>(raisedBefore ? count : count + 1);
+    if (!raisedBefore &&
+        RegSetValueExA(key.get(), path.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&raised),
                        sizeof raised) != ERROR_SUCCESS)
         return false;
+    record_.raising.erase(noted);
     record_.countedDlls.push_back(path);
     runLog::line({"SharedDLLs count of ", path, ": ", DecimalText(raised)});
     return save();

@@ -10,7 +10,8 @@
 
 class Recorder {
   public:
-    Recorder(); // with the record of earlier installations
+    // With the record of earlier installations; each write that changed the machine sets *machineChanged.
+    explicit Recorder(bool *machineChanged = nullptr);
 
     // A file about to be placed, and the checksum of the version placed there.
     struct Placement {

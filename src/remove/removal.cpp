@@ -224,12 +224,28 @@ struct Removal {
     // removal cut short and run again lowers each once). A DLL that is settled leaves the record, so that no
     // later removal takes it while another program counts it; a count that cannot be read leaves its DLL.
     void releaseDlls() {
-        if (record.countedDlls.empty() && record.releasing.empty())
+        if (record.countedDlls.empty() && record.releasing.empty() && record.raising.empty())
             return;
         UniqueKey key;
         const LONG opened =
             RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put());
         std::vector<std::string> unread;
+        // An installation cut short while it raised a count: raised (above the count it noted), it counts as
+        // any other; not raised, it is released as if raised and lowered already.
+        std::vector<std::pair<std::string, unsigned long>> undecided;
+        for (const auto &[dll, noted] : record.raising) {
+            unsigned long count = 0;
+            const LONG read = opened == ERROR_SUCCESS ? readSharedDllCount(key.get(), dll, count) : opened;
+            if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND) { // it stays, still undecided
+                undecided.emplace_back(dll, noted);
+                fail(dll, read);
+            } else if (count > noted) {
+                record.countedDlls.push_back(dll);
+            } else {
+                record.releasing.emplace_back(dll, noted + 1);
+            }
+        }
+        record.raising = undecided;
         for (const std::string &dll : record.countedDlls) {
             unsigned long count = 0;
             const LONG read = opened == ERROR_SUCCESS ? readSharedDllCount(key.get(), dll, count) : opened;
@@ -277,6 +293,8 @@ struct Removal {
                 undoEdit(c);
         std::vector<std::string> dlls = record.countedDlls;
         for (const auto &dll : record.releasing)
+            dlls.push_back(dll.first);
+        for (const auto &dll : record.raising)
             dlls.push_back(dll.first);
         for (const InstallRecord::Change &c : record.changes)
             if (c.kind == InstallRecord::Change::File && !isConfiguration(c) && !contains(dlls, c.path))

@@ -11,11 +11,12 @@ find "$work/tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} + # the 
 cd "$work/tree"
 suite() {
   make -s all >"$work/last.log" 2>&1 && ctest --preset host --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1 &&
-    OSTREL_PREFIX="$work/prefix" timeout 1800 tests/session.sh \
-      ctest --preset "$(scripts/test-arch.sh)" --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1
+    { OSTREL_PREFIX="$work/prefix" timeout 1800 tests/session.sh \
+      ctest --preset "$(scripts/test-arch.sh)" --stop-on-failure --timeout 300 >>"$work/last.log" 2>&1 ||
+      { [ $? = 124 ] && echo "the suite timed out" >>"$work/last.log"; false; }; }
 }
 suite || { tail -n 30 "$work/last.log"; echo "the suite fails on the unchanged sources" >&2; exit 2; }
-caught=0 survived=0 n=0
+caught=0 survived=0 timedout=0 n=0
 while IFS= read -r line; do
   [[ -z "$line" || "$line" == '#'* ]] && continue
   IFS=$'\x1f' read -r file old new meaning <<<"${line//$'\t'/$'\x1f'}" # a tab is white space to read
@@ -29,6 +30,9 @@ while IFS= read -r line; do
     s/$re/$ENV{NEW}/' "$file"
   if suite; then
     verdict="SURVIVED" survived=$((survived + 1))
+  elif grep -aqE '\*\*\*Timeout|^the suite timed out' "$work/last.log"; then
+    # A test that ran out of time proves nothing of the fault: counted apart, not as caught.
+    verdict="TIMED OUT" timedout=$((timedout + 1))
   else
     verdict="CAUGHT   ($(grep -a -oE '#[0-9]+: [a-z_]+|FAILED  \] [^ ,]+|\] Error [0-9]+' "$work/last.log" | tail -n2 | tr '\n' ' '))"
     caught=$((caught + 1))
@@ -37,4 +41,4 @@ while IFS= read -r line; do
   printf '%3d %s %s: %s [%ds]\n' "$n" "$verdict" "$file" "$meaning" $(($(date +%s) - start))
 done <"$top/tests/mutants/faults.txt"
 make -s all >/dev/null 2>&1 || true
-echo "faults: $((caught + survived)) applied, $caught caught, $survived survived"
+echo "faults: $((caught + survived + timedout)) applied, $caught caught, $survived survived, $timedout timed out"
