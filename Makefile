@@ -38,14 +38,16 @@ test: host-test wine-test
 bench: win32
 	tests/bench.sh
 
-# The fault suite alone (also part of `make test`, with fewer runs): cancels at random moments, and memory
-# that runs out at each allocation in turn. Each random run prints its seed; OSTREL_FAULT_SEED=<seed>
-# replays it, OSTREL_FAULT_RUN=<n> one run of it; OSTREL_FAULT_RUNS sets how many runs each random scenario
-# makes, OSTREL_ALLOCATION_RUNS how many allocations fail ("all": each in turn).
+# The fault suite alone (also part of `make test`, with fewer runs): cancels at random moments, memory that
+# runs out at each allocation in turn, and runs cut short before each change to the machine in turn. Each
+# random run prints its seed; OSTREL_FAULT_SEED=<seed> replays it, OSTREL_FAULT_RUN=<n> one run of it;
+# OSTREL_FAULT_RUNS sets how many runs each random scenario makes, OSTREL_ALLOCATION_RUNS how many
+# allocations fail and OSTREL_CUT_RUNS how many changes are cut ("all": each in turn).
 .PHONY: faults
 faults: win32
 	OSTREL_FAULT_RUNS=$${OSTREL_FAULT_RUNS:-40} OSTREL_ALLOCATION_RUNS=$${OSTREL_ALLOCATION_RUNS:-all} \
-	  tests/session.sh ctest --preset $(TEST_ARCH) -L faults --verbose --timeout 3600
+	  OSTREL_CUT_RUNS=$${OSTREL_CUT_RUNS:-all} \
+	  tests/session.sh ctest --preset $(TEST_ARCH) -L faults --verbose --timeout 7200
 
 dist: win32
 	scripts/make-dist.sh

@@ -171,10 +171,16 @@ bool extendClasspath(InstallSteps &steps, Installer &installer, const std::strin
     const std::string::size_type name = autoexec.find_last_of('\\') + 1;
     if (!steps.recorder().willEditAutoexec(autoexec, target))
         return steps.fail(steps.recorder().failed(), steps.recorder().why());
-    if (!patchAutoexec(autoexec.substr(0, name).c_str(), autoexec.c_str() + name, target.c_str(),
-                       &installer.autoexecChanged))
+    bool changed = false;
+    if (!patchAutoexec(autoexec.substr(0, name).c_str(), autoexec.c_str() + name, target.c_str(), &changed))
         return steps.fail(autoexec);
-    installer.machineChanged = installer.machineChanged || installer.autoexecChanged;
+    installer.machineChanged = installer.machineChanged || changed;
+    // Named there already (by an earlier run, maybe one cut short), the jars are in effect only once the
+    // system has started with it since: then it gave this program a CLASSPATH that names them.
+    const bool inEffect = missingJars(installer.inheritedClasspath, target, ansiLeadByte).empty();
+    if (!changed && !inEffect)
+        runLog::line({autoexec, " names the jars, but the system has not started with it since"});
+    installer.restartNeeded = installer.restartNeeded || changed || !inEffect;
     return true;
 }
 } // namespace
@@ -184,7 +190,7 @@ bool extendClasspath(InstallSteps &steps, Installer &installer, const std::strin
 int Installer::install() {
     failedDestinations.clear();
     vmsLeftAsTheyWere.clear();
-    autoexecChanged = false;
+    restartNeeded = false;
     machineChanged = false;
     for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get())
         if (vm->selected && !usable(*vm, kindOf(*vm)))
@@ -233,5 +239,5 @@ int Installer::install() {
     for (const VmEntry *vm = first11; vm != nullptr; vm = vm->next.get())
         if (vm->selected && kindOf(*vm) == VmKind::Java11 && !(jarsReachable && steps.patchAwt(*vm)))
             steps.leave(*vm);
-    return autoexecChanged ? 1 : 0; // a restart only for a changed autoexec.bat
+    return restartNeeded ? 1 : 0; // a restart only for autoexec.bat
 }

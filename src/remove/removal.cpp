@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
@@ -74,6 +75,16 @@ struct Removal {
         return false;
     }
 
+    // Whether the system started with a CLASSPATH that names a jar of these targets: it gave it to this
+    // program, and keeps it until the next start.
+    static bool inEffect(const std::vector<std::string> &targets) {
+        const char *inherited = getenv("CLASSPATH");
+        for (const std::string &target : targets)
+            if (inherited && missingJars(inherited, target, ansiLeadByte).size() < bridgeJars(target).size())
+                return true;
+        return false;
+    }
+
     bool later(const char *what, const std::string &path) {
         runLog::line({what, " at the next start: ", path, " (another program holds it)"});
         restart = true;
@@ -88,6 +99,7 @@ struct Removal {
             runLog::line({"passed over: ", c.path, " (its folder is gone)"});
             return true;
         }
+        (void)recoverInterruptedReplacement(c.path); // as in undoEdit
         std::string now, was;
         const ReadResult read = readFileBytes(c.path, now);
         if (read == ReadResult::Failed)
@@ -124,6 +136,9 @@ struct Removal {
 
     // awt.properties or autoexec.bat: what the installations wrote is taken out of the file as it is now.
     void undoEdit(const InstallRecord::Change &c) {
+        // A replacement that a run cut short left aside: the file comes back under its name, or, in place,
+        // the version that it replaced goes.
+        (void)recoverInterruptedReplacement(c.path);
         std::string now, was;
         const ReadResult read = readFileBytes(c.path, now);
         if (read == ReadResult::Missing)
@@ -289,8 +304,10 @@ struct Removal {
         if (record.classpathKept)
             undoClasspath();
         for (const InstallRecord::Change &c : record.changes)
-            if (c.kind == InstallRecord::Change::Autoexec)
+            if (c.kind == InstallRecord::Change::Autoexec) {
                 undoEdit(c);
+                restart = restart || inEffect(record.targets); // taken out by a removal cut short
+            }
         std::vector<std::string> dlls = record.countedDlls;
         for (const auto &dll : record.releasing)
             dlls.push_back(dll.first);

@@ -15,9 +15,10 @@ struct Installer {
     std::unique_ptr<VmEntry> vmList;             // candidate VMs; discovery pushes at the head
     std::unique_ptr<PathEntry> pathList;         // directories to examine
     std::string sourceDir;                       // the directory that was current at start-up
+    std::string inheritedClasspath;              // CLASSPATH as this program got it, before it is cleared
     std::vector<std::string> failedDestinations; // what install could not write, for the closing message
-    bool autoexecChanged = false;                // install edited autoexec.bat: the change needs a restart
-    bool machineChanged = false;                 // install wrote a file or the registry
+    bool restartNeeded = false;  // autoexec.bat names the jars, but the system has not started with it yet
+    bool machineChanged = false; // install wrote a file or the registry
 
     std::vector<std::string> vmsLeftAsTheyWere; // binDir of each chosen VM that did not get the bridge
 

@@ -64,7 +64,7 @@ int Installer::runQuiet(const std::vector<char> &searchDrives) {
             e->selected = 1; // as "Install in All"
         const int result = install();
         if (result < 0 || !failedDestinations.empty()) {
-            if (autoexecChanged) // the exit code can say one thing only; the log says the other
+            if (restartNeeded) // the exit code can say one thing only; the log says the other
                 runLog::line({"the system must be restarted: autoexec.bat changed"});
             return kExitIncomplete;
         }

@@ -27,7 +27,8 @@ constexpr const char *kIncompleteRestartCaption = "Installation Incomplete.  You
 constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
 } // namespace
 
-Installer::Installer() : sourceDir(currentDirectory()) {}
+Installer::Installer()
+    : sourceDir(currentDirectory()), inheritedClasspath(getenv("CLASSPATH") ? getenv("CLASSPATH") : "") {}
 
 void clearClasspath() {
     // Removed without asking whether it is set: before Vista, GetEnvironmentVariableA reports an empty
@@ -59,7 +60,7 @@ void Installer::run() {
         // Out of memory: the run cannot go on. Every file written so far is complete (each is put in place
         // whole), so the message only has to say whether anything was written.
         if (machineChanged)
-            showIncompleteMessage(autoexecChanged);
+            showIncompleteMessage(restartNeeded);
         else
             showFinalMessage(0, 0);
     }
@@ -97,7 +98,7 @@ void Installer::runWizard() {
     }
     const int result = install();
     if (result >= 0 && !failedDestinations.empty())
-        showIncompleteMessage(autoexecChanged); // never report a failure as success, nor hide a restart
+        showIncompleteMessage(restartNeeded); // never report a failure as success, nor hide a restart
     else if (result == 1)
         showFinalMessage(1, 1);
     else if (result == 0)
