@@ -101,6 +101,11 @@ std::string apply(const std::string &rule, const std::string &in) {
                    ? pendingOperationsValue(withoutOperationsOn(pendingOperations(in.substr(0, bar)), isOurs))
                    : renameSectionText(withoutOperationsOn(renameSection(in.substr(0, bar)), isOurs));
     }
+    if (rule == "native-path" ||
+        rule == "native-path-32") { // a 32-bit program on 64-bit Windows, or 32-bit Windows
+        return pathForSessionManager(in, "C:\\WINDOWS\\system32",
+                                     rule == "native-path" ? "C:\\WINDOWS\\SysWOW64" : "", cp932);
+    }
     if (rule == "record") { // as written again after reading, or <none> when it is no record
         const std::optional<InstallRecord> record = InstallRecord::parse(in);
         return record ? record->text() : "<none>";
@@ -215,6 +220,10 @@ TEST(Rules, Table) {
         {"record-problem", "home\tC:\\K\nfile\tC:\\K\\lib\\ext\\tamrix-1_4.jar\t\nend\n", "C:\\K\\lib\\ext\\tamrix-1_4.jar is not a file that the installation changes"},
         {"record-problem", "dll\tC:\\W\\S\\JavaOstrel.dll\nreleasing\tC:\\W\\S\\kernel32.dll\t1\nend\n", "C:\\W\\S\\kernel32.dll is not a DLL of the Java Ostrel"},
         {"record-problem", "raising\tC:\\W\\S\\user32.dll\t0\nend\n", "C:\\W\\S\\user32.dll is not a DLL of the Java Ostrel"},
+        {"native-path", "c:\\windows\\SYSTEM32\\JavaOstrel.dll", "C:\\WINDOWS\\SysWOW64\\JavaOstrel.dll"},
+        {"native-path", "C:\\WINDOWS\\system32x\\a.dll", "C:\\WINDOWS\\system32x\\a.dll"},
+        {"native-path", "C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32"}, {"native-path", "C:\\t\\x.jar", "C:\\t\\x.jar"},
+        {"native-path-32", "C:\\WINDOWS\\system32\\JavaOstrel.dll", "C:\\WINDOWS\\system32\\JavaOstrel.dll"},
         {"record-problem", "autoexec\tC:\\config.sys\t\nend\n", "C:\\config.sys is not C:\\autoexec.bat"},
         {"record-problem", "home\tC:\\\x83\\\nfile\tC:\\\x83\\\\tamrix.jar\t\nend\n", "usable"}, // a character whose second byte is "\"
         {"long", "C:\\t\\JAVA~EU4\\bin", "C:\\t\\Java Runtime Long\\bin"},

@@ -119,6 +119,22 @@ std::vector<Scenario> loadScenarios() {
     return all;
 }
 
+// On 64-bit Windows, the view of HKEY_LOCAL_MACHINE\Software and the system directory that the program under
+// test does not see (that of the other width), where nothing it does may land; none on 32-bit Windows.
+struct OtherView {
+    DWORD registryFlag = 0;
+    std::string systemDir;
+};
+
+OtherView otherView() {
+    BOOL wow64 = FALSE;
+    if (sizeof(void *) == 8)
+        return {RRF_SUBKEY_WOW6432KEY, "C:\\windows\\syswow64"};
+    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
+        return {RRF_SUBKEY_WOW6464KEY, "C:\\windows\\sysnative"};
+    return {};
+}
+
 // A program in a picture: its size and a hash, which a failure can print.
 std::string shortened(const std::string &content) {
     if (content.size() < 4096)
@@ -155,14 +171,23 @@ Picture takePicture() {
         {kShared, kFiles[4]},
         {kShared, kFiles[5]},
         {kShared, kFiles[6]}};
-    for (const auto &value : values) {
-        char data[65536];
-        DWORD type = 0, size = sizeof data;
-        if (!RegGetValueA(HKEY_LOCAL_MACHINE, value.first.c_str(), value.second.c_str(),
-                          RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size))
-            picture[lower(value.second == "CLASSPATH" ? "classpath" : value.first + ":" + value.second)] =
-                std::to_string(type) + ":" + std::string(data, size);
-    }
+    const OtherView other = otherView();
+    for (const auto &value : values)
+        for (const DWORD view : {DWORD(0), other.registryFlag}) {
+            char data[65536];
+            DWORD type = 0, size = sizeof data;
+            const bool software = !lower(value.first).rfind("software\\", 0);
+            if ((view == 0 || (other.registryFlag && software)) &&
+                !RegGetValueA(HKEY_LOCAL_MACHINE, value.first.c_str(), value.second.c_str(),
+                              RRF_RT_ANY | RRF_NOEXPAND | view, &type, data, &size))
+                picture[(view ? "other view:" : "") +
+                        lower(value.second == "CLASSPATH" ? "classpath" : value.first + ":" + value.second)] =
+                    std::to_string(type) + ":" + std::string(data, size);
+        }
+    for (int i = 4; i < 7 && !other.systemDir.empty(); ++i) // the DLLs, where the other programs look
+        if (std::string name = kFiles[i].substr(kSys.size()), content;
+            readFile(other.systemDir + name, content))
+            picture[lower(other.systemDir + name)] = content;
     return picture;
 }
 
@@ -181,6 +206,19 @@ void cleanMachine() {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version");
     DeleteFileA(kCount.c_str());
     DeleteFileA(kChanges.c_str());
+    const OtherView other = otherView(); // what a fault might have left there
+    HKEY software = nullptr;
+    if (other.registryFlag &&
+        !RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                       KEY_ALL_ACCESS | (sizeof(void *) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY),
+                       &software)) {
+        RegDeleteTreeA(software, "Uninstall\\JavaOstrel");
+        for (int i = 4; i < 7; ++i)
+            RegDeleteKeyValueA(software, "SharedDLLs", kFiles[i].c_str());
+        RegCloseKey(software);
+    }
+    for (int i = 4; i < 7 && !other.systemDir.empty(); ++i)
+        DeleteFileA((other.systemDir + kFiles[i].substr(kSys.size())).c_str());
 }
 
 // What run 1 of a fault scenario measured for the runs after it: allocations, changes, and the machine after

@@ -23,6 +23,25 @@ std::string programFile() {
     }
 }
 
+// The installer's folder, created when it is not there; should no file be placed in it, it goes again
+// (empty), also when memory runs out on the way.
+class FolderForFiles {
+  public:
+    explicit FolderForFiles(const std::string &path)
+        : path_(path), created_(CreateDirectoryA(path.c_str(), nullptr) != FALSE) {}
+    ~FolderForFiles() {
+        if (created_ && !placed_)
+            (void)RemoveDirectoryA(path_.c_str());
+    }
+    FolderForFiles(const FolderForFiles &) = delete;
+    FolderForFiles &operator=(const FolderForFiles &) = delete;
+    bool keep(bool placed) { return placed_ = placed; }
+
+  private:
+    const std::string &path_;
+    bool created_, placed_ = false;
+};
+
 bool setString(HKEY key, const char *name, const std::string &text) {
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
@@ -79,9 +98,9 @@ bool RecordStore::save(const InstallRecord &record) {
     // registration must outlive that restart.
     if (!unqueued_ && !(unqueued_ = unqueue({programPath(), folder_})))
         return false;
-    (void)changed(CreateDirectoryA(folder_.c_str(), nullptr) != FALSE); // or there already
+    FolderForFiles folder(folder_);
     FileSet file(runningFamily());
-    if (!file.write(recordPath(), record.text()) || !changed(file.place()))
+    if (!file.write(recordPath(), record.text()) || !changed(folder.keep(file.place())))
         return false;
     // The record comes first: with it, the next run, or a removal, finishes what this one began. Windows
     // lists the removal only once its program and record are in place.
@@ -90,9 +109,9 @@ bool RecordStore::save(const InstallRecord &record) {
 
 std::string RecordStore::keep(const std::string &path, unsigned long number) const {
     const std::string name = decimal(static_cast<long long>(number)) + ".bak";
-    (void)changed(CreateDirectoryA(folder_.c_str(), nullptr) != FALSE); // or there already
+    FolderForFiles folder(folder_);
     FileSet file(runningFamily());
-    return file.copy(path, backupPath(name)) && changed(file.place()) ? name : std::string();
+    return file.copy(path, backupPath(name)) && changed(folder.keep(file.place())) ? name : std::string();
 }
 
 bool RecordStore::placeProgram() const {

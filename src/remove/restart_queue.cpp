@@ -6,6 +6,7 @@
 #include "remove/restart_queue_text.h"
 #include "shell/ascii_text.h"
 #include "shell/handles.h"
+#include "shell/kernel_function.h"
 #include "shell/system_text.h"
 
 namespace {
@@ -44,6 +45,25 @@ bool writeRenames(const std::vector<QueuedOperation> &ops) {
     return true;
 }
 
+// The 32-bit system directory of 64-bit Windows (SysWOW64), when this program runs there; else empty.
+std::string wow64SystemDirectory() {
+    using IsWow64ProcessFn = BOOL(WINAPI *)(HANDLE, PBOOL);
+    using GetSystemWow64DirectoryFn = UINT(WINAPI *)(LPSTR, UINT);
+    const auto isWow64 = kernelFunction<IsWow64ProcessFn>("IsWow64Process");
+    const auto directory = kernelFunction<GetSystemWow64DirectoryFn>("GetSystemWow64DirectoryA");
+    BOOL wow64 = FALSE;
+    if (!isWow64 || !directory || !isWow64(GetCurrentProcess(), &wow64) || !wow64)
+        return std::string();
+    std::string dir(MAX_PATH, '\0');
+    const UINT length = directory(&dir[0], MAX_PATH);
+    return length > 0 && length < MAX_PATH ? dir.substr(0, length) : std::string();
+}
+
+// What the session manager must be given: see pathForSessionManager.
+std::string forSessionManager(const std::string &path) {
+    return pathForSessionManager(path, systemDirectory(), wow64SystemDirectory(), ansiLeadByte);
+}
+
 bool queueRename(const std::string &from, const std::string &to) {
     std::vector<QueuedOperation> ops = readRenames();
     ops.push_back({shortPathName(from), to.empty() ? "NUL" : shortPathName(to)});
@@ -53,7 +73,7 @@ bool queueRename(const std::string &from, const std::string &to) {
 
 bool deleteAtRestart(const std::string &path, bool folder) {
     if (onNt())
-        return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+        return MoveFileExA(forSessionManager(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
     return folder || queueRename(path, std::string()); // an empty folder stays on the 9x family
 }
 
@@ -61,9 +81,10 @@ bool replaceAtRestart(const std::string &source, const std::string &destination)
     const std::string copy = temporaryBeside(destination);
     if (!copyWhole(source, copy))
         return false;
-    const bool queued = onNt() ? MoveFileExA(copy.c_str(), destination.c_str(),
-                                             MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE
-                               : queueRename(copy, destination);
+    const bool queued =
+        onNt() ? MoveFileExA(forSessionManager(copy).c_str(), forSessionManager(destination).c_str(),
+                             MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING) != FALSE
+               : queueRename(copy, destination);
     if (!queued)
         (void)removeFileIfThere(copy);
     return queued;
@@ -72,8 +93,11 @@ bool replaceAtRestart(const std::string &source, const std::string &destination)
 bool unqueue(const std::vector<std::string> &paths) {
     // A queued path may be written in its short form (always on the 9x family), a path given in any case.
     std::vector<std::string> ours;
-    for (const std::string &path : paths)
+    for (const std::string &path : paths) {
         ours.push_back(longPathName(path));
+        ours.push_back(
+            longPathName(forSessionManager(path))); // as a 32-bit program queued it on 64-bit Windows
+    }
     const auto isOurs = [&](const std::string &queued) {
         const std::string name = longPathName(queued);
         for (const std::string &path : ours)

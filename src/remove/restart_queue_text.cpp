@@ -89,3 +89,12 @@ withoutOperationsOn(const std::vector<QueuedOperation> &ops,
             kept.push_back(op);
     return kept;
 }
+
+std::string pathForSessionManager(const std::string &path, const std::string &systemDir,
+                                  const std::string &wow64Dir, LeadBytePredicate isLeadByte) {
+    const std::string::size_type n = systemDir.size();
+    if (wow64Dir.empty() || n == 0 || path.size() <= n || path[n] != '\\' ||
+        !sameIgnoringAsciiCase(path.substr(0, n), systemDir, isLeadByte))
+        return path;
+    return wow64Dir + path.substr(n);
+}

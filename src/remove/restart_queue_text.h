@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/ascii_text.h"
+
 // One queued operation, its paths as stored. NT family: "\??\C:\dir\file", a destination that replaces an
 // existing file written "!\??\C:\dir\dest", an empty destination for a deletion. 9x family: short names,
 // destination "NUL" for a deletion; a line of the section that is no operation is kept whole in
@@ -23,6 +25,12 @@ std::vector<QueuedOperation> pendingOperations(const std::string &multiSz);
 // The value's bytes: each string followed by NUL, then one more; empty for no operations (the caller
 // deletes the value then).
 std::string pendingOperationsValue(const std::vector<QueuedOperation> &ops);
+
+// The path as the session manager, a native program, must be given it: a 32-bit program on 64-bit Windows
+// sees the folder wow64Dir (SysWOW64) under the name of its systemDir, which the session manager does not
+// redirect. With an empty wow64Dir (no such Windows), or outside systemDir, the path as it is.
+std::string pathForSessionManager(const std::string &path, const std::string &systemDir,
+                                  const std::string &wow64Dir, LeadBytePredicate isLeadByte);
 
 // The DOS path of a stored path: without a leading "!" and "\??\".
 std::string plainPath(const std::string &stored);

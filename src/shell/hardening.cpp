@@ -2,19 +2,11 @@
 
 #include <windows.h>
 
+#include "shell/kernel_function.h"
+
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 #endif
-
-namespace {
-// The 9x family and old NT systems lack these calls, so they are looked up rather than imported.
-template <typename Fn> Fn kernelFunction(const char *name) {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr)
-        return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(kernel, name)));
-}
-} // namespace
 
 bool restrictDllSearch() {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
