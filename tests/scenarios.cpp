@@ -323,7 +323,8 @@ struct Play {
     std::mt19937 random;
     InstallerRun run;
     bool started = false, closed = false;
-    std::string closedAs; // the kind of closing message seen
+    std::string closedAs;                      // the kind of closing message seen
+    std::map<std::string, std::string> listed; // path: "not written", or a VM's bin folder: "left"
     HWND dialog = nullptr;
     std::map<std::string, std::string> set = {{"installer", "OSTREL_INSTALLER"},
                                               {"start-in", "C:\\t\\setup"},
@@ -385,7 +386,7 @@ void Play::start() {
                                    nullptr));
     env.emplace_back("PATH", path.empty() ? vmsOnPath : path);
     env.emplace_back("OSTREL_STANDIN_LOG", kLog);
-    EXPECT_TRUE(launch());
+    EXPECT_TRUE(launch()) << "not started: error " << GetLastError();
 }
 
 // cut <exit code of a whole run> <arguments>: a quiet run, ended at once just before one of its changes to
@@ -403,7 +404,7 @@ void Play::cutAndFinish(const Args &a) {
     }
     env.insert(env.end(), {{"OSTREL_CUT_CHANGE", std::to_string(k)}, {"OSTREL_CHANGES", kChanges}});
     if (started)
-        EXPECT_TRUE(launch());
+        EXPECT_TRUE(launch()) << "not started: error " << GetLastError();
     else
         start();
     DWORD code = 1234;
@@ -422,7 +423,7 @@ void Play::cutAndFinish(const Args &a) {
     EXPECT_EQ(brokenParts(takePicture(), before, expected, set.count("nine-x")), "") << "after the cut";
     if (k > 0) {
         env.emplace_back("OSTREL_CUT_CHANGE", "0");
-        EXPECT_TRUE(launch());
+        EXPECT_TRUE(launch()) << "not started: error " << GetLastError();
         // A removal cut after its record went may find nothing left to remove (1605); on the 9x family one
         // cut after autoexec.bat was put back asks for no restart when the system never started with the
         // jars.
@@ -529,6 +530,8 @@ bool Play::step(Args a) {
         EXPECT_TRUE(readFile(arg(1), log));
         for (size_t i = 2, at = 0; i < a.size(); ++i)
             EXPECT_NE(at = log.find(a[i], at), std::string::npos) << a[i] << " in\n" << log;
+        for (size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1))
+            EXPECT_TRUE(at > 0 && log[at - 1] == '\r') << "a line of " << arg(1) << " ends in LF alone";
         expect(arg(1), "<any>");
     } else if (c == "started") { // every VM start, in order
         std::transform(a.begin() + 1, a.end(), std::back_inserter(starts), lower);
@@ -664,7 +667,15 @@ void Play::closing(InstallerRun &shown, const Args &a) {
     const DWORD took = GetTickCount() - lastAction;
     EXPECT_TRUE(kind != "canceled" || took < 3000) << "the cancellation took " << took << " ms";
     EXPECT_EQ(caption, want[0]);
-    EXPECT_EQ(controlText(box, 0xFFFF).substr(0, a[1] == "any" ? text.size() : std::string::npos), text);
+    const std::string shownText = controlText(box, 0xFFFF);
+    EXPECT_EQ(shownText.substr(0, a[1] == "any" ? text.size() : std::string::npos), text);
+    if (kind.rfind("incomplete", 0) == 0) // what its lists name, held against the machine in finish()
+        for (size_t at = shownText.find('\n'), end; at != std::string::npos; at = end) {
+            end = shownText.find('\n', at + 1);
+            const std::string line = shownText.substr(at + 1, end == std::string::npos ? end : end - at - 1);
+            if (line.find(':') == 1) // a path, not a heading
+                listed[lower(line)] = shownText.find("left as they were:") < at ? "left" : "not written";
+        }
     if (kind.compare(0, 4, "done") == 0)
         step({"dlls"}), step({"installed"});
     if (kind.compare(0, 7, "removed") == 0)
@@ -715,6 +726,19 @@ void Play::finish() {
     EXPECT_TRUE(!set.count("either") || set.count("removal") || closedAs == truth)
         << "closing " << closedAs << ", the machine " << truth;
     EXPECT_EQ(brokenParts(after, before, expected, set.count("nine-x")), "");
+    for (const auto &item : listed) { // what the closing message named is as it was
+        const std::string home = folderOf(item.first);
+        for (const auto &k : keys) {
+            const bool configuration = k.first.find("\\awt.properties") != std::string::npos ||
+                                       k.first.find("\\accessibility.properties") != std::string::npos;
+            if (item.second == "left" ? !k.first.rfind(home + "\\", 0) && configuration
+                                      : k.first == item.first) {
+                EXPECT_EQ(after.count(k.first) ? after[k.first] : "<none>",
+                          before.count(k.first) ? before[k.first] : "<none>")
+                    << k.first << ", which the closing message names as " << item.second;
+            }
+        }
+    }
     // Every VM ran the tester from the start-up folder, without CLASSPATH, by its attempt's command line.
     std::ifstream log(kLog);
     Args vms;
