@@ -59,8 +59,14 @@ bool InstallerRun::start(const std::string &exe, const std::string &dir,
     std::string cmd = "\"" + exe + "\" " + args;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    return CreateProcessA(exe.c_str(), &cmd[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, dir.c_str(), &si, &pi) &&
-           AssignProcessToJobObject(job, pi.hProcess) && ResumeThread(pi.hThread) != static_cast<DWORD>(-1);
+    if (!CreateProcessA(exe.c_str(), &cmd[0], 0, 0, FALSE, CREATE_SUSPENDED, 0, dir.c_str(), &si, &pi))
+        return false;
+    if (AssignProcessToJobObject(job, pi.hProcess) && ResumeThread(pi.hThread) != static_cast<DWORD>(-1))
+        return true;
+    const DWORD error = GetLastError(); // a process that is in no job must not outlive the test
+    TerminateProcess(pi.hProcess, 1);
+    SetLastError(error);
+    return false;
 }
 
 HWND InstallerRun::waitDialog(const char *caption, DWORD timeoutMs, std::string *seen) {
