@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 
 #include "driver.h"
 
@@ -229,6 +230,7 @@ void cleanMachine() {
 struct Measured {
     long allocations = 0, changes = 0;
     std::map<int, Picture> whole;
+    std::set<std::string> cancelledIn; // the captions of the dialogs that took a cancel
 };
 
 std::string folderOf(const std::string &path) {
@@ -605,8 +607,14 @@ bool Play::step(Args a) {
             EXPECT_EQ(controlText(dialog, 30001), arg(1));
         } else if (c == "wait") {
             Sleep(std::stoul(arg(1)));
-        } else if (c == "cancel-random") { // by the button or the close box, in the dialog open then
-            const DWORD delay = std::uniform_int_distribution<DWORD>(0, std::stoul(arg(1)))(random);
+        } else if (c == "cancel-random") { // <ms> [dialog...]: by the button or the close box, in the dialog
+            // open then; run n first waits for the n-th of the dialogs named (the first: half the time at
+            // most), so that every one of them takes a cancel (checked after the last run).
+            const std::string in = a.size() > 2 ? a[2 + (number - 1) % (a.size() - 2)] : "";
+            if (in.size() && in != a[2])
+                EXPECT_TRUE(awaitDialog(kDialogs.at(in))) << in;
+            const DWORD most = std::stoul(arg(1)) / (in.size() && in == a[2] ? 2 : 1);
+            const DWORD delay = std::uniform_int_distribution<DWORD>(0, most)(random);
             const bool byButton = random() % 2;
             std::string caption;
             Sleep(delay);
@@ -614,6 +622,10 @@ bool Play::step(Args a) {
             printf("  cancel after %lu ms by the %s in %s\n", delay, byButton ? "button" : "close box",
                    caption.c_str());
             startsBeforeCancel = run.processes().TotalProcesses;
+            measured.cancelledIn.insert(caption);
+            for (size_t i = 2; i < a.size() && number == runs;
+                 ++i) // the last run: every one was cancelled in
+                EXPECT_TRUE(measured.cancelledIn.count(kDialogs.at(a[i]))) << "no cancel in " << a[i];
             byButton ? (void)clickButton(open, 10001) : pressCloseBox(open);
         } else if (c == "searched") { // `make bench`: how long the search took, from the last press
             EXPECT_TRUE(run.waitGone(run.waitDialog(kDialogs.at("searching").c_str()), 600000));
