@@ -611,8 +611,9 @@ bool Play::step(Args a) {
             // open then; run n first waits for the n-th of the dialogs named (the first: half the time at
             // most), so that every one of them takes a cancel (checked after the last run).
             const std::string in = a.size() > 2 ? a[2 + (number - 1) % (a.size() - 2)] : "";
-            if (in.size() && in != a[2])
+            if (in.size() && in != a[2]) {
                 EXPECT_TRUE(awaitDialog(kDialogs.at(in))) << in;
+            }
             const DWORD most = std::stoul(arg(1)) / (in.size() && in == a[2] ? 2 : 1);
             const DWORD delay = std::uniform_int_distribution<DWORD>(0, most)(random);
             const bool byButton = random() % 2;
@@ -623,9 +624,9 @@ bool Play::step(Args a) {
                    caption.c_str());
             startsBeforeCancel = run.processes().TotalProcesses;
             measured.cancelledIn.insert(caption);
-            for (size_t i = 2; i < a.size() && number == runs;
-                 ++i) // the last run: every one was cancelled in
+            for (size_t i = 2; i < a.size() && number == runs; ++i) { // the last run: each took a cancel
                 EXPECT_TRUE(measured.cancelledIn.count(kDialogs.at(a[i]))) << "no cancel in " << a[i];
+            }
             byButton ? (void)clickButton(open, 10001) : pressCloseBox(open);
         } else if (c == "searched") { // `make bench`: how long the search took, from the last press
             EXPECT_TRUE(run.waitGone(run.waitDialog(kDialogs.at("searching").c_str()), 600000));
