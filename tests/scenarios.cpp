@@ -27,6 +27,8 @@ const Args kFiles = {"C:\\autoexec.bat",         "C:\\autoexec.~nw",        "C:\
                      kSys + "\\JAWTOstrel.dll"};
 const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\JavaOstrel";
 const std::string kShared = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const char *const kRegistration[] = {"UninstallString", "QuietUninstallString", "DisplayName", "NoModify",
+                                     "NoRepair"};
 const std::string kSessionKey = "System\\CurrentControlSet\\Control\\Session Manager";
 // clang-format off
 const std::map<std::string, std::string> kDialogs = {{"verifying", "Checking Java VMs for compatibility"},
@@ -120,30 +122,22 @@ std::vector<Scenario> loadScenarios() {
     return all;
 }
 
-// On 64-bit Windows, the view of HKEY_LOCAL_MACHINE\Software and the system directory that the program under
-// test does not see (that of the other width), where nothing it does may land; none on 32-bit Windows.
-struct OtherView {
-    DWORD registryFlag = 0;
-    std::string systemDir;
-};
-
-OtherView otherView() {
+// On 64-bit Windows, the view of HKEY_LOCAL_MACHINE\Software and the system directory of the other width than
+// the program under test, where nothing it does may land; none on 32-bit Windows.
+const bool kWow64 = [] {
     BOOL wow64 = FALSE;
-    if (sizeof(void *) == 8)
-        return {RRF_SUBKEY_WOW6432KEY, "C:\\windows\\syswow64"};
-    if (IsWow64Process(GetCurrentProcess(), &wow64) && wow64)
-        return {RRF_SUBKEY_WOW6464KEY, "C:\\windows\\sysnative"};
-    return {};
-}
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}();
+const DWORD kOtherView = sizeof(void *) == 8 ? RRF_SUBKEY_WOW6432KEY : kWow64 ? RRF_SUBKEY_WOW6464KEY : 0;
+const std::string kOtherSys = sizeof(void *) == 8 ? "C:\\windows\\syswow64"
+                              : kWow64            ? "C:\\windows\\sysnative"
+                                                  : "";
 
 // A program in a picture: its size and a hash, which a failure can print.
 std::string shortened(const std::string &content) {
-    if (content.size() < 4096)
-        return content;
-    unsigned long hash = 5381;
-    for (unsigned char c : content)
-        hash = hash * 33 + c;
-    return "<" + std::to_string(content.size()) + " bytes, hash " + std::to_string(hash) + ">";
+    return content.size() < 4096 ? content
+                                 : "<" + std::to_string(content.size()) + " bytes, hash " +
+                                       std::to_string(std::hash<std::string>()(content)) + ">";
 }
 
 // The files under the roots (a folder as "<dir>", "+ro" when read-only), the single files, and CLASSPATH.
@@ -164,34 +158,27 @@ Picture takePicture() {
         own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_DIRECTORY)) // even when empty
         picture[kOwn] = "<dir>";
     // Registry values: CLASSPATH; the removal's registration, counts of shared DLLs, deletions at restart
-    const std::vector<std::pair<std::string, std::string>> values = {
-        {kEnvKey, "CLASSPATH"},
-        {kUninstall, "UninstallString"},
-        {kUninstall, "QuietUninstallString"},
-        {kUninstall, "DisplayName"},
-        {kUninstall, "NoModify"},
-        {kUninstall, "NoRepair"},
-        {kSessionKey, "PendingFileRenameOperations"},
-        {kShared, kFiles[4]},
-        {kShared, kFiles[5]},
-        {kShared, kFiles[6]}};
-    const OtherView other = otherView();
+    std::vector<std::pair<std::string, std::string>> values = {{kEnvKey, "CLASSPATH"},
+                                                               {kSessionKey, "PendingFileRenameOperations"}};
+    for (const char *name : kRegistration)
+        values.emplace_back(kUninstall, name);
+    for (int i = 4; i < 7; ++i)
+        values.emplace_back(kShared, kFiles[i]);
     for (const auto &value : values)
-        for (const DWORD view : {DWORD(0), other.registryFlag}) {
+        for (const DWORD view : {DWORD(0), kOtherView}) {
             char data[65536];
             DWORD type = 0, size = sizeof data;
             const bool software = !lower(value.first).rfind("software\\", 0);
-            if ((view == 0 || (other.registryFlag && software)) &&
+            if ((view == 0 || (kOtherView && software)) &&
                 !RegGetValueA(HKEY_LOCAL_MACHINE, value.first.c_str(), value.second.c_str(),
                               RRF_RT_ANY | RRF_NOEXPAND | view, &type, data, &size))
                 picture[(view ? "other view:" : "") +
                         lower(value.second == "CLASSPATH" ? "classpath" : value.first + ":" + value.second)] =
                     std::to_string(type) + ":" + std::string(data, size);
         }
-    for (int i = 4; i < 7 && !other.systemDir.empty(); ++i) // the DLLs, where the other programs look
-        if (std::string name = kFiles[i].substr(kSys.size()), content;
-            readFile(other.systemDir + name, content))
-            picture[lower(other.systemDir + name)] = content;
+    for (int i = 4; i < 7 && !kOtherSys.empty(); ++i) // the DLLs, where the other programs look
+        if (std::string name = kFiles[i].substr(kSys.size()), content; readFile(kOtherSys + name, content))
+            picture[lower(kOtherSys + name)] = content;
     return picture;
 }
 
@@ -210,25 +197,13 @@ void cleanMachine() {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Wine", "Version");
     DeleteFileA(kCount.c_str());
     DeleteFileA(kChanges.c_str());
-    const OtherView other = otherView(); // what a fault might have left there
-    HKEY software = nullptr;
-    if (other.registryFlag &&
-        !RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
-                       KEY_ALL_ACCESS | (sizeof(void *) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY),
-                       &software)) {
-        RegDeleteTreeA(software, "Uninstall\\JavaOstrel");
-        for (int i = 4; i < 7; ++i)
-            RegDeleteKeyValueA(software, "SharedDLLs", kFiles[i].c_str());
-        RegCloseKey(software);
-    }
-    for (int i = 4; i < 7 && !other.systemDir.empty(); ++i)
-        DeleteFileA((other.systemDir + kFiles[i].substr(kSys.size())).c_str());
 }
 
 // What run 1 of a fault scenario measured for the runs after it: allocations, changes, and the machine after
 // each whole run of a sweep (by the line that asked for it).
 struct Measured {
-    long allocations = 0, changes = 0;
+    long allocations = 0;
+    std::map<int, long> changes; // of each line that cuts a run
     std::map<int, Picture> whole;
     std::set<std::string> cancelledIn; // the captions of the dialogs that took a cancel
 };
@@ -242,83 +217,69 @@ std::string setAsideName(const std::string &path) {
     return path.substr(0, path.find('.', path.find_last_of('\\') + 1)) + ".~od";
 }
 
-// What no step of an installation or removal may leave, cut short or not: a VM whose configuration names a
-// file that is not in place, a file of the machine before the installations lost (or, on the 9x family,
-// where no rename replaces a file, and only when cut short, anywhere but under its set-aside name), the
-// bridge registered for removal
-// without the program and record that remove it.
+bool endsWith(const std::string &text, const std::string &end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// What no step of an installation or removal may leave: a VM whose configuration names a file that is not in
+// place, a file of the machine before the installations lost (on the 9x family, which has no rename that
+// replaces a file, a run cut short may leave it under its set-aside name), the removal registered without
+// the program and record that carry it out.
 std::string brokenParts(const Picture &now, const Picture &first, const Picture &expected, bool nineX,
                         bool cutShort = false) {
-    std::string broken;
-    const bool asideAllowed = nineX && cutShort; // a run that ends normally leaves nothing aside
-    const auto there = [&](const std::string &path) { return now.count(path) && now.at(path) != "<dir>"; };
-    const std::string value = now.count("classpath") ? now.at("classpath") : ""; // "<type>:<text>"
-    const std::string classpath =
-        lower(nineX ? (now.count("c:\\autoexec.bat") ? now.at("c:\\autoexec.bat") : "")
-                    : value.substr(value.find(':') + 1));
-    std::map<std::string, bool> named; // the jars that CLASSPATH or autoexec.bat names: present or not
+    std::string broken, classpath = now.count("classpath") ? now.at("classpath") : ""; // "<type>:<text>"
+    const auto there = [&](const std::string &path) {
+        return (now.count(path) && now.at(path) != "<dir>") ||
+               (nineX && cutShort && now.count(setAsideName(path)));
+    };
+    classpath = lower(nineX ? (now.count("c:\\autoexec.bat") ? now.at("c:\\autoexec.bat") : "")
+                            : classpath.substr(classpath.find(':') + 1));
+    std::set<std::string> jars; // the jars that CLASSPATH or autoexec.bat names, and that are there
     for (size_t at = 0, end; (end = classpath.find(".jar", at)) != std::string::npos; at = end + 4) {
         const size_t begin = classpath.find_last_of(std::string(";=\"\r\n \0", 7), end) + 1;
         const std::string jar = classpath.substr(begin, end + 4 - begin);
-        named[jar] = there(jar) || (asideAllowed && there(setAsideName(jar))); // see "lost" below
-        if (!named[jar])
-            broken += "\nnamed in CLASSPATH but missing: " + jar;
+        broken += there(jar) ? (jars.insert(jar), "") : "\nnamed in CLASSPATH but missing: " + jar;
     }
-    const auto reachable = [&](const char *name) {
-        for (const auto &jar : named)
-            if (jar.second && jar.first.size() > strlen(name) &&
-                jar.first.compare(jar.first.size() - strlen(name), std::string::npos, name) == 0)
-                return true;
-        return false;
-    };
     bool configured = false;
-    for (const auto &file : now) {
-        const std::string &path = file.first;
-        if (path.size() > 15 && path.compare(path.size() - 15, 15, "\\awt.properties") == 0 &&
-            file.second.find("com.zel.java.accessibility") != std::string::npos) {
+    for (const auto &[path, content] : now) {
+        const std::string lib = folderOf(path);
+        if (endsWith(path, "\\awt.properties") &&
+            content.find("com.zel.java.accessibility") != std::string::npos) {
             configured = true;
-            if (!reachable("\\tamrix.jar") || !reachable("\\ostrel.jar"))
+            const auto named = [&](const char *name) {
+                return std::any_of(jars.begin(), jars.end(),
+                                   [&](const std::string &j) { return endsWith(j, name); });
+            };
+            if (!named("\\tamrix.jar") || !named("\\ostrel.jar"))
                 broken += "\n" + path + " names the bridge, CLASSPATH not both of its jars";
         }
-        if (path.size() > 25 && path.compare(path.size() - 25, 25, "\\accessibility.properties") == 0 &&
-            file.second.rfind("payload:", 0) == 0 && // the payload's, which names the bridge; not the payload
-            folderOf(path).find("\\installerfiles") == std::string::npos) {
+        if (endsWith(path, "\\accessibility.properties") && !content.rfind("payload:", 0) &&
+            !endsWith(lib, "\\installerfiles")) { // the payload's, which names the bridge; not the payload
             configured = true;
             for (const char *jar :
                  {"\\tamrix.jar", "\\ostrel.jar"}) // in ext, or beside it where there is none
-                if (!there(folderOf(path) + "\\ext" + jar) && !there(folderOf(path) + jar))
-                    broken += "\n" + path + " names the bridge, without " + folderOf(path) + "\\ext" + jar;
+                if (!there(lib + "\\ext" + jar) && !there(lib + jar))
+                    broken += "\n" + path + " names the bridge, without " + lib + "\\ext" + jar;
         }
     }
     for (const char *dll : {"\\javaostrel.dll", "\\windowsostrel.dll", "\\jawtostrel.dll"})
         if (configured && !there(lower(kSys) + dll))
             broken += "\na VM names the bridge, without " + lower(kSys) + dll;
-    for (const auto &file : first) { // but what the scenario deleted, and what was left aside to be cleared
-        const std::string &path = file.first;
-        const std::string name = path.substr(path.find_last_of('\\') + 1);
-        const bool own =
-            name.size() > 4 && (name.find(".~od") == name.size() - 4 || name.find(".~nw") == name.size() - 4);
-        if (!now.count(path) && !own && !(expected.count(path) && expected.at(path) == "<none>") &&
-            !(asideAllowed && now.count(setAsideName(path))))
-            broken += "\nlost: " + path;
-    }
-    const std::string record = kOwn + "\\record.txt"; // on the 9x family maybe set aside, see above
+    for (const auto &file : first) // but what the scenario deleted, and what was left aside to be cleared
+        if (!endsWith(file.first, ".~od") && !endsWith(file.first, ".~nw") && !there(file.first) &&
+            !now.count(file.first) && !(expected.count(file.first) && expected.at(file.first) == "<none>"))
+            broken += "\nlost: " + file.first;
     if (now.count(lower(kUninstall) + ":uninstallstring") &&
-        (!there(kOwn + "\\remove.exe") || !(there(record) || (asideAllowed && there(setAsideName(record))))))
+        (!there(kOwn + "\\remove.exe") || !there(kOwn + "\\record.txt")))
         broken += "\nregistered for removal without its program or record";
     return broken;
 }
 
-// The lines of a text, sorted.
-std::string sortedLines(std::string text) {
-    std::vector<std::string> lines;
+std::multiset<std::string> linesOf(const std::string &text) {
+    std::multiset<std::string> lines;
     for (size_t at = 0, end; at < text.size(); at = end + 1)
-        lines.push_back(text.substr(at, (end = std::min(text.find('\n', at), text.size())) - at));
-    std::sort(lines.begin(), lines.end());
-    text.clear();
-    for (const std::string &line : lines)
-        text += line + "\n";
-    return text;
+        lines.insert(text.substr(at, (end = std::min(text.find('\n', at), text.size())) - at));
+    return lines;
 }
 
 // The keys on which two pictures differ, with both values. The record's lines may come in another order: a
@@ -328,7 +289,7 @@ std::string differences(const Picture &a, const Picture &b) {
     keys.insert(b.begin(), b.end());
     std::string text;
     const auto same = [&](const std::string &key) {
-        return key == kOwn + "\\record.txt" ? sortedLines(a.at(key)) == sortedLines(b.at(key))
+        return key == kOwn + "\\record.txt" ? linesOf(a.at(key)) == linesOf(b.at(key))
                                             : a.at(key) == b.at(key);
     };
     for (const auto &k : keys)
@@ -390,6 +351,12 @@ struct Play {
     void start();
     bool step(Args a);
     void cutAndFinish(const Args &a);
+    bool arguments(const Args &a, size_t from) { // the installer's arguments from here on: a removal?
+        set["args"] = "";
+        for (size_t i = from; i < a.size(); ++i)
+            set["args"] += " " + a[i];
+        return set["args"].find("/remove") != std::string::npos && (set["removal"] = "yes", true);
+    }
     HWND awaitDialog(const std::string &caption, std::string *seen = nullptr, DWORD pid = 0);
     void closing(InstallerRun &shown, const Args &a);
     void finish();
@@ -420,51 +387,45 @@ void Play::start() {
 }
 
 // cut <exit code of a whole run> <arguments>: a quiet run, ended at once just before one of its changes to
-// the machine (run 1 cuts none and counts them; a later run cuts each in turn, or one at random), which must
-// leave the machine whole; then the same run once more, which must leave it as a run that was never cut.
+// the machine (run 1 cuts none and counts them; a later run cuts each in turn, or one at random; none when
+// this line has fewer), which must leave the machine whole; then the same run once more, which must leave it
+// as run 1 did.
 void Play::cutAndFinish(const Args &a) {
-    const long all = measured.changes;
-    const long k = number < 2 ? 0 : every ? number - 1 : std::uniform_int_distribution<long>(1, all)(random);
-    set["args"] = "";
-    for (size_t i = 2; i < a.size(); ++i)
-        set["args"] += " " + a[i];
-    if (set["args"].find("/remove") != std::string::npos) {
-        set["removal"] = "yes";
-        forgetInstallation();
-    }
+    const long all = measured.changes[line];
+    long k = number < 2 ? 0 : every ? number - 1 : std::uniform_int_distribution<long>(1, all)(random);
+    k = k > all ? 0 : k;
+    const bool removal = arguments(a, 2);
     env.insert(env.end(), {{"OSTREL_CUT_CHANGE", std::to_string(k)}, {"OSTREL_CHANGES", kChanges}});
     if (started)
         EXPECT_TRUE(launch()) << "not started: error " << GetLastError();
     else
         start();
-    DWORD code = 1234;
-    expectQuietEnd(run, {k == 0 ? std::stoul(a.at(1)) : kCutExitCode});
-    EXPECT_TRUE(run.waitExit(0, code));
+    const DWORD whole = std::stoul(a.at(1));
     std::string count;
-    if (k == 0) {
-        EXPECT_EQ(code, std::stoul(a.at(1))) << "a whole run's exit code";
-        EXPECT_TRUE(readFile(kChanges, count) && (measured.changes = std::stol(count)) > 0) << count;
+    expectQuietEnd(run, {k == 0 ? whole : kCutExitCode});
+    if (number == 1) {
+        EXPECT_TRUE(readFile(kChanges, count) && (measured.changes[line] = std::stol(count)) > 0) << count;
         measured.whole[line] = takePicture();
-    } else {
-        printf("  the run is cut before its change numbered %ld of %ld\n", k, all);
-        EXPECT_EQ(code, kCutExitCode) << "the run was not cut before its change " << k;
+    } else if (k > 0) {
+        printf("  the run of line %d is cut before its change numbered %ld of %ld\n", line, k, all);
         EXPECT_FALSE(readFile(kChanges, count)) << "a cut run counted its changes";
-    }
-    EXPECT_EQ(brokenParts(takePicture(), before, expected, set.count("nine-x"), k > 0), "")
-        << "after the cut";
-    if (k > 0) {
+        EXPECT_EQ(brokenParts(takePicture(), before, expected, set.count("nine-x"), true), "")
+            << "after the cut";
         env.emplace_back("OSTREL_CUT_CHANGE", "0");
         EXPECT_TRUE(launch()) << "not started: error " << GetLastError();
-        // A removal cut after its record went may find nothing left to remove (1605); on the 9x family one
-        // cut after autoexec.bat was put back asks for no restart when the system never started with the
-        // jars.
-        std::vector<DWORD> right = {std::stoul(a.at(1))};
-        if (set.count("removal"))
+        // A removal cut after its record went may find nothing to remove (1605); on the 9x family one cut
+        // after autoexec.bat was put back asks for no restart when the system never started with the jars.
+        std::vector<DWORD> right = {whole};
+        if (removal)
             right.insert(right.end(), {1605, set.count("nine-x") ? 0ul : 1605ul});
         expectQuietEnd(run, right);
-        EXPECT_EQ(differences(takePicture(), measured.whole[line]), "") << "run again, not as a whole run";
     }
+    EXPECT_EQ(differences(takePicture(), measured.whole[line]), "") << "not as a whole run";
     DeleteFileA(kChanges.c_str());
+    if (removal)
+        forgetInstallation();
+    else
+        step({"installed"});
     closed = true;
 }
 
@@ -546,8 +507,7 @@ bool Play::step(Args a) {
         set[c] = "yes";
         for (const std::string &own : {kOwn, kOwn + "\\remove.exe", kOwn + "\\record.txt"})
             expect(own, "<any>");
-        for (const char *value :
-             {"UninstallString", "QuietUninstallString", "DisplayName", "NoModify", "NoRepair"})
+        for (const char *value : kRegistration)
             expect(kUninstall + ":" + value, "<any>");
         for (int i = 4; i < 7; ++i)
             expect(kShared + ":" + kFiles[i], "<any>");
@@ -643,11 +603,7 @@ bool Play::step(Args a) {
             else
                 closing(second, a), closed = false;
         } else if (c == "again") { // once more, with these arguments, on the machine as the last run left it
-            set["args"] = "";
-            for (size_t i = 1; i < a.size(); ++i)
-                set["args"] += " " + a[i];
-            if (set["args"].find("/remove") != std::string::npos)
-                set["removal"] = "yes";
+            arguments(a, 1);
             closed = !launch(), dialog = nullptr;
         } else if (c == "uninstall") { // the removal as Windows starts it: its registered command
             char command[1024] = "";
@@ -768,19 +724,17 @@ void Play::finish() {
     EXPECT_TRUE(!set.count("either") || set.count("removal") || closedAs == truth)
         << "closing " << closedAs << ", the machine " << truth;
     EXPECT_EQ(brokenParts(after, before, expected, set.count("nine-x")), "");
-    for (const auto &item : listed) { // what the closing message named is as it was
-        const std::string home = folderOf(item.first);
+    for (const auto &[path, as] : listed) // what the closing message names is as it was
         for (const auto &k : keys) {
-            const bool configuration = k.first.find("\\awt.properties") != std::string::npos ||
-                                       k.first.find("\\accessibility.properties") != std::string::npos;
-            if (item.second == "left" ? !k.first.rfind(home + "\\", 0) && configuration
-                                      : k.first == item.first) {
+            if (as == "left" ? !k.first.rfind(folderOf(path) + "\\", 0) &&
+                                   (endsWith(k.first, "\\awt.properties") ||
+                                    endsWith(k.first, "\\accessibility.properties"))
+                             : k.first == path) {
                 EXPECT_EQ(after.count(k.first) ? after[k.first] : "<none>",
                           before.count(k.first) ? before[k.first] : "<none>")
-                    << k.first << ", which the closing message names as " << item.second;
+                    << k.first << ", which the closing message names as " << as;
             }
         }
-    }
     // Every VM ran the tester from the start-up folder, without CLASSPATH, by its attempt's command line.
     std::ifstream log(kLog);
     Args vms;
@@ -820,7 +774,10 @@ TEST_P(Scenarios, Run) {
             ASSERT_TRUE(runs < 0 || (runs > 0 && std::to_string(runs) == text)) << "runs: " << text;
         }
     for (int n = 1; (runs < 0 || n <= runs) && !HasFailure(); ++n) {
-        runs = runs < 0 && n == 2 ? std::max(measured.allocations, measured.changes) + 1 : runs;
+        long most = measured.allocations; // all: a run for each allocation or change, after run 1
+        for (const auto &line : measured.changes)
+            most = std::max(most, line.second);
+        runs = runs < 0 && n == 2 ? most + 1 : runs;
         if (runs > 1 && only && atoi(only) != n && n != 1) // run 1 may measure what later runs need
             continue;
         if (runs > 1)

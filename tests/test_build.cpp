@@ -19,7 +19,6 @@ long numberFromEnv(const char *name) {
 
 std::atomic<long> g_allocations{0}, g_failed{0}, g_changes{0};
 const long g_failing = numberFromEnv("OSTREL_FAIL_ALLOCATION"), g_cutAt = numberFromEnv("OSTREL_CUT_CHANGE");
-constexpr UINT kCutExitCode = 0xC07; // what the runner takes for a cut
 
 void writeCount(const char *variable, const char *format, long a, long b) {
     if (FILE *out = getenv(variable) && *getenv(variable) ? fopen(getenv(variable), "w") : nullptr) {
@@ -35,13 +34,14 @@ struct CountAtExit {
     }
 } g_countAtExit;
 
-// Each call below that changes the machine comes here first: the cut ends the process with no clean-up.
+// Each call below that changes the machine comes here first; the cut ends the process with no clean-up, and
+// the exit code 0xC07 tells the runner that it was cut.
 void change() {
     if (++g_changes == g_cutAt)
-        TerminateProcess(GetCurrentProcess(), kCutExitCode);
+        TerminateProcess(GetCurrentProcess(), 0xC07);
 }
 
-// The program's own calls of each function, and what they call instead: the function, after change().
+// What the program's own calls of each function reach instead: change(), then the function.
 #define CUT_BEFORE(name, returns, parameters, arguments)                                                     \
     decltype(&name) real##name;                                                                              \
     returns WINAPI cut##name parameters {                                                                    \
@@ -78,58 +78,51 @@ HANDLE WINAPI cutCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_
     return realCreateFileA(name, access, share, security, disposition, flags, from);
 }
 
-struct Replacement {
-    const char *name;
-    void *replacement;
-    void **real;
-};
-
 #define REPLACE(name)                                                                                        \
     { #name, reinterpret_cast < void *>(cut##name), reinterpret_cast < void **>(&real##name) }
-const Replacement kReplacements[] = {REPLACE(CreateFileA),
-                                     REPLACE(WriteFile),
-                                     REPLACE(FlushFileBuffers),
-                                     REPLACE(MoveFileA),
-                                     REPLACE(MoveFileExA),
-                                     REPLACE(CopyFileA),
-                                     REPLACE(DeleteFileA),
-                                     REPLACE(SetFileAttributesA),
-                                     REPLACE(CreateDirectoryA),
-                                     REPLACE(RemoveDirectoryA),
-                                     REPLACE(WritePrivateProfileStringA),
-                                     REPLACE(WritePrivateProfileSectionA),
-                                     REPLACE(RegSetValueExA),
-                                     REPLACE(RegDeleteValueA),
-                                     REPLACE(RegDeleteKeyA),
-                                     REPLACE(RegCreateKeyExA)};
+const struct {
+    const char *name;
+    void *replacement, **real;
+} kReplacements[] = {REPLACE(CreateFileA),
+                     REPLACE(WriteFile),
+                     REPLACE(FlushFileBuffers),
+                     REPLACE(MoveFileA),
+                     REPLACE(MoveFileExA),
+                     REPLACE(CopyFileA),
+                     REPLACE(DeleteFileA),
+                     REPLACE(SetFileAttributesA),
+                     REPLACE(CreateDirectoryA),
+                     REPLACE(RemoveDirectoryA),
+                     REPLACE(WritePrivateProfileStringA),
+                     REPLACE(WritePrivateProfileSectionA),
+                     REPLACE(RegSetValueExA),
+                     REPLACE(RegDeleteValueA),
+                     REPLACE(RegDeleteKeyA),
+                     REPLACE(RegCreateKeyExA)};
 #undef REPLACE
 
-// Points the program's import slots of these functions at their replacements (a function it does not import
-// it cannot call).
+// Points the program's import slots of these functions at their replacements, before main runs.
 struct ReplaceImports {
     ReplaceImports() {
         auto *base = reinterpret_cast<BYTE *>(GetModuleHandleA(nullptr));
         const auto *nt =
             reinterpret_cast<IMAGE_NT_HEADERS *>(base + reinterpret_cast<IMAGE_DOS_HEADER *>(base)->e_lfanew);
-        const IMAGE_DATA_DIRECTORY &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto *d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress);
-             d->Name != 0; ++d) {
+        const DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+        for (auto *d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + imports); d->Name != 0; ++d) {
             auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->OriginalFirstThunk);
             auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + d->FirstThunk);
-            for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                    continue;
-                const char *name =
-                    reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData)->Name;
-                for (const Replacement &r : kReplacements)
-                    if (strcmp(name, r.name) == 0) {
+            for (; names->u1.AddressOfData != 0; ++names, ++slots)
+                for (const auto &r : kReplacements)
+                    if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+                        !strcmp(
+                            reinterpret_cast<IMAGE_IMPORT_BY_NAME *>(base + names->u1.AddressOfData)->Name,
+                            r.name)) {
                         DWORD was = 0;
                         VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &was);
                         *r.real = reinterpret_cast<void *>(slots->u1.Function);
                         slots->u1.Function = reinterpret_cast<ULONG_PTR>(r.replacement);
                         VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, was, &was);
                     }
-            }
         }
     }
 } g_replaceImports;
