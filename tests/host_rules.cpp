@@ -220,10 +220,8 @@ TEST(Rules, Table) {
         {"record-problem", "home\tC:\\K\nfile\tC:\\K\\lib\\ext\\tamrix-1_4.jar\t\nend\n", "C:\\K\\lib\\ext\\tamrix-1_4.jar is not a file that the installation changes"},
         {"record-problem", "dll\tC:\\W\\S\\JavaOstrel.dll\nreleasing\tC:\\W\\S\\kernel32.dll\t1\nend\n", "C:\\W\\S\\kernel32.dll is not a DLL of the Java Ostrel"},
         {"record-problem", "raising\tC:\\W\\S\\user32.dll\t0\nend\n", "C:\\W\\S\\user32.dll is not a DLL of the Java Ostrel"},
-        {"native-path", "c:\\windows\\SYSTEM32\\JavaOstrel.dll", "C:\\WINDOWS\\SysWOW64\\JavaOstrel.dll"},
-        {"native-path", "C:\\WINDOWS\\system32x\\a.dll", "C:\\WINDOWS\\system32x\\a.dll"},
-        {"native-path", "C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32"}, {"native-path", "C:\\t\\x.jar", "C:\\t\\x.jar"},
-        {"native-path-32", "C:\\WINDOWS\\system32\\JavaOstrel.dll", "C:\\WINDOWS\\system32\\JavaOstrel.dll"},
+        {"native-path", "c:\\windows\\SYSTEM32\\JavaOstrel.dll", "C:\\WINDOWS\\SysWOW64\\JavaOstrel.dll"}, {"native-path", "C:\\WINDOWS\\system32", "C:\\WINDOWS\\system32"},
+        {"native-path", "C:\\WINDOWS\\system32x\\a.dll", "C:\\WINDOWS\\system32x\\a.dll"}, {"native-path-32", "C:\\WINDOWS\\system32\\a.dll", "C:\\WINDOWS\\system32\\a.dll"},
         {"record-problem", "autoexec\tC:\\config.sys\t\nend\n", "C:\\config.sys is not C:\\autoexec.bat"},
         {"record-problem", "home\tC:\\\x83\\\nfile\tC:\\\x83\\\\tamrix.jar\t\nend\n", "usable"}, // a character whose second byte is "\"
         {"long", "C:\\t\\JAVA~EU4\\bin", "C:\\t\\Java Runtime Long\\bin"},

@@ -13,12 +13,9 @@
 #include "verify/probe_limit.h"
 
 namespace {
-long numberFromEnv(const char *name) {
-    return getenv(name) ? atol(getenv(name)) : 0;
-}
-
 std::atomic<long> g_allocations{0}, g_failed{0}, g_changes{0};
-const long g_failing = numberFromEnv("OSTREL_FAIL_ALLOCATION"), g_cutAt = numberFromEnv("OSTREL_CUT_CHANGE");
+const long g_failing = atol(getenv("OSTREL_FAIL_ALLOCATION") ? getenv("OSTREL_FAIL_ALLOCATION") : "0"),
+           g_cutAt = atol(getenv("OSTREL_CUT_CHANGE") ? getenv("OSTREL_CUT_CHANGE") : "0");
 
 void writeCount(const char *variable, const char *format, long a, long b) {
     if (FILE *out = getenv(variable) && *getenv(variable) ? fopen(getenv(variable), "w") : nullptr) {
