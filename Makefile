@@ -2,6 +2,8 @@
 .PHONY: all test demo dist deps host host-test win32 wine-test clean
 
 JOBS ?= $(shell nproc)
+# The compiler cache takes paths below the clone as relative, so that every clone shares its entries.
+export CCACHE_BASEDIR := $(CURDIR)
 # The Windows build that the tests run under Wine: win32, the program that ships, or, on a machine that
 # cannot execute 32-bit code, win64, the same sources built for 64-bit Windows (scripts/test-arch.sh).
 TEST_ARCH = $(shell scripts/test-arch.sh)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 # fonts-wine holds Marlett, which draws the glyphs of a caption's buttons (without it the close box shows "r").
 packages=(cmake make g++ clang-format mingw-w64 wine wine32:i386 wine64 fonts-wine xvfb
-          googletest ecj default-jdk-headless imagemagick locales x11-utils)
+          googletest ecj default-jdk-headless imagemagick locales x11-utils ccache)
 
 # The double-byte code page tests run Wine under this locale (code page 932).
 locale_missing() { ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; }
