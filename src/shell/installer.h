@@ -38,7 +38,7 @@ struct Installer {
     int discoverAndVerify();
     int searchDisks();
     static void showFinalMessage(int completed, int restartNeeded);
-    void showIncompleteMessage(bool restartNeeded);
+    void showIncompleteMessage(bool restart);
 
     // The quiet installation: every usable VM in the common places and on these drives, no window; its exit
     // code.

@@ -107,8 +107,8 @@ void Installer::runWizard() {
         showFinalMessage(0, 0);
 }
 
-void Installer::showIncompleteMessage(bool restartNeeded) {
-    const char *caption = restartNeeded ? kIncompleteRestartCaption : kIncompleteCaption;
+void Installer::showIncompleteMessage(bool restart) {
+    const char *caption = restart ? kIncompleteRestartCaption : kIncompleteCaption;
     std::string text;
     try {
         text = incompleteInstallationText(failedDestinations, vmsLeftAsTheyWere);
