@@ -22,9 +22,12 @@ constexpr DWORD kCutExitCode = 0xC07;           // the test build's exit at a cu
 const std::string kEnvKey = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const std::string kOwn = "c:\\windows\\ostrel"; // the installer's own folder: the removal's record
 const Args kRoots = {"C:\\t", "D:", "E:", "F:", "G:", kOwn}; // where scenarios lay out and change files
+// The single files: autoexec.bat, WININIT.INI, the three DLLs (4 to 6), and the DLLs' new and old versions.
 const Args kFiles = {"C:\\autoexec.bat",         "C:\\autoexec.~nw",        "C:\\autoexec.~od",
                      "C:\\windows\\wininit.ini", kSys + "\\JavaOstrel.dll", kSys + "\\WindowsOstrel.dll",
-                     kSys + "\\JAWTOstrel.dll"};
+                     kSys + "\\JAWTOstrel.dll",  kSys + "\\JavaOstrel.~nw", kSys + "\\WindowsOstrel.~nw",
+                     kSys + "\\JAWTOstrel.~nw",  kSys + "\\JavaOstrel.~od", kSys + "\\WindowsOstrel.~od",
+                     kSys + "\\JAWTOstrel.~od"};
 const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\JavaOstrel";
 const std::string kShared = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const char *const kRegistration[] = {"UninstallString", "QuietUninstallString", "DisplayName", "NoModify",
