@@ -380,10 +380,14 @@ void Play::start() {
     EXPECT_TRUE(CopyFileA(hostPathFromEnv("OSTREL_TESTER_CLASS").c_str(),
                           (dir + "\\OstrelTester.class").c_str(), FALSE));
     before = takePicture();
-    for (const std::string &h : holds) // another program keeps it open: sharing nothing, or only its deletion
-        held.push_back(CreateFileA(h.substr(0, h.find('|')).c_str(), GENERIC_READ,
-                                   h.back() == '|' ? FILE_SHARE_DELETE : 0, nullptr, OPEN_EXISTING, 0,
-                                   nullptr));
+    for (const std::string &h :
+         holds) { // another program keeps it open: sharing nothing, its deletion, or reads
+        const DWORD share = endsWith(h, "|hold-but-delete") ? FILE_SHARE_DELETE
+                            : endsWith(h, "|hold-but-read") ? FILE_SHARE_READ
+                                                            : 0;
+        held.push_back(
+            CreateFileA(h.substr(0, h.find('|')).c_str(), GENERIC_READ, share, 0, OPEN_EXISTING, 0, 0));
+    }
     env.emplace_back("PATH", path.empty() ? vmsOnPath : path);
     env.emplace_back("OSTREL_STANDIN_LOG", kLog);
     EXPECT_TRUE(launch()) << "not started: error " << GetLastError();
@@ -472,12 +476,13 @@ bool Play::step(Args a) {
                             ? makeDirs(a[1] + "\\" + a[i])
                             : writeFile(a[1] + "\\" + a[i].substr(0, eq), a[i].substr(eq + 1)))
                 << a[i];
-    } else if (c == "file") { // file <path> <content> [readonly; or hold, hold-but-delete: another program's]
+    } else if (c ==
+               "file") { // file <path> <content> [readonly; or another program's: hold, hold-but-delete/read]
         EXPECT_TRUE(writeFile(arg(1), arg(2)));
         SetFileAttributesA(arg(1).c_str(), a.size() > 3 && a[3] == "readonly" ? FILE_ATTRIBUTE_READONLY
                                                                               : FILE_ATTRIBUTE_NORMAL);
         if (a.size() > 3 && a[3] != "readonly")
-            holds.push_back(arg(1) + (a[3] == "hold" ? "" : "|"));
+            holds.push_back(arg(1) + "|" + a[3]);
     } else if (c == "path") {
         for (size_t i = 1; i < a.size(); ++i)
             path += (i > 1 ? ";" : "") + a[i];
