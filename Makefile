@@ -18,6 +18,7 @@ host: deps
 	cmake --build --preset host -j $(JOBS)
 
 host-test: host
+	scripts/check-layers.sh
 	ctest --preset host
 
 # The program's tree first: the tests' tree runs against what it built.

@@ -5,13 +5,13 @@
 #include "discovery/path_pieces.h"
 #include "install/classpath_text.h"
 #include "install/line_rewrite.h"
-#include "remove/checksum.h"
-#include "remove/record.h"
-#include "remove/restart_queue_text.h"
+#include "record/checksum.h"
+#include "record/record.h"
+#include "platform/restart_queue_text.h"
 #include "remove/undo_text.h"
-#include "shell/long_names.h"
+#include "platform/long_names.h"
 #include "shell/switches.h"
-#include "verify/layout_rules.h"
+#include "shared/layout_rules.h"
 #include "verify/tester_answer.h"
 
 namespace {

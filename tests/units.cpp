@@ -4,8 +4,8 @@
 #include <set>
 
 #include "driver.h"
-#include "install/file_replace.h"
-#include "shell/hardening.h"
+#include "platform/file_replace.h"
+#include "platform/hardening.h"
 
 TEST(Units, APlantedDllBesideTheProgramIsNotLoadedByName) {
     char self[MAX_PATH];

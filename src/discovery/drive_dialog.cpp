@@ -4,8 +4,8 @@
 
 #include "discovery/drive_search.h"
 #include "resource.h"
-#include "shell/handles.h"
-#include "shell/installer.h"
+#include "platform/handles.h"
+#include "shared/installer.h"
 
 std::int32_t g_listedDrives[kDriveCount] = {};
 std::int32_t g_selectedDrives[kDriveCount] = {};

@@ -7,11 +7,10 @@
 
 #include "discovery/drive_dialog.h"
 #include "log/run_log.h"
-#include "shell/ascii_text.h"
-#include "shell/handles.h"
-#include "shell/progress_dialogs.h"
-#include "shell/protocol.h"
-#include "shell/threads.h"
+#include "platform/ascii_text.h"
+#include "platform/handles.h"
+#include "shared/protocol.h"
+#include "platform/threads.h"
 
 namespace {
 // True when name is "java.exe" in any case. A name equal to it ignoring case is plain ASCII, so an
@@ -63,9 +62,9 @@ bool listDirectory(const std::string &prefix, Listing &listing) {
 }
 } // namespace
 
-bool searchChosenDrives(SearchReports &reports) {
+bool searchChosenDrives(SearchReports &reports, const ChosenDrives &chosen) {
     for (int drive = 1; drive <= kDriveCount; ++drive) {
-        if (g_selectedDrives[drive - 1] != 1)
+        if (chosen[drive - 1] != 1)
             continue;
         const std::string root = driveRoot(drive);
         if (!SetCurrentDirectoryA(root.c_str())) { // gone or without a medium since it was chosen
@@ -191,11 +190,18 @@ class ReportQueue final : public SearchReports {
     bool takerWaiting_ = false, reporterWaiting_ = false;
 };
 
-unsigned __stdcall listerThread(void *queue) {
-    auto &reports = *static_cast<ReportQueue *>(queue);
+// What the lister thread searches, and where it reports.
+struct ListerWork {
+    ReportQueue &reports;
+    const ChosenDrives &chosen;
+};
+
+unsigned __stdcall listerThread(void *work) {
+    const ListerWork &w = *static_cast<ListerWork *>(work);
+    ReportQueue &reports = w.reports;
     bool failed = false;
     try {
-        (void)searchChosenDrives(reports); // a stop is the worker's own decision: it knows why
+        (void)searchChosenDrives(reports, w.chosen); // a stop is the worker's own decision: it knows why
     } catch (const std::bad_alloc &) {
         failed = true; // a search that left out folders must not pass for a complete one
     }
@@ -220,7 +226,8 @@ bool searchDrives(HWND dialog, HANDLE token) {
     ReportQueue queue(token);
     if (!queue.usable())
         return false;
-    const UniqueObject lister = startThread(listerThread, &queue);
+    ListerWork work = {queue, g_selectedDrives};
+    const UniqueObject lister = startThread(listerThread, &work);
     if (!lister)
         return false;
     const bool finished = sendReports(queue, dialog, token);

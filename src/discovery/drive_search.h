@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "discovery/drive_dialog.h"
+
 // The worker: searches the drives marked in g_selectedDrives, in alphabetical order, reporting to
 // g_searchingDialog. Posts WM_WORK_DONE when it has searched them all; after a cancellation it sends
 // nothing more. The current drive and directory are as before when it ends, either way.
@@ -27,10 +29,10 @@ class SearchReports {
 // once a report was refused.
 bool searchDirectory(SearchReports &reports, const std::string &dir);
 
-// Searches the drives marked in g_selectedDrives, in alphabetical order, on this thread; a drive that cannot
-// be made current is passed over. The caller keeps the current directory and critical-error boxes. Returns
-// false once a report was refused.
-bool searchChosenDrives(SearchReports &reports);
+// Searches the drives marked in `chosen` (as g_selectedDrives marks them), in alphabetical order, on this
+// thread; a drive that cannot be made current is passed over. The caller keeps the current directory and
+// critical-error boxes. Returns false once a report was refused.
+bool searchChosenDrives(SearchReports &reports, const ChosenDrives &chosen);
 
 // The letter of drive number n (1 for A:).
 inline char driveLetter(int drive) {

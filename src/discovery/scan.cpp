@@ -8,10 +8,10 @@
 
 #include "discovery/path_pieces.h"
 #include "discovery/registry_keys.h"
-#include "shell/ascii_text.h"
-#include "shell/handles.h"
-#include "shell/installer.h"
-#include "shell/system_text.h"
+#include "platform/ascii_text.h"
+#include "platform/handles.h"
+#include "shared/installer.h"
+#include "platform/system_text.h"
 #include "log/run_log.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <new>
 #include <string>
 
-#include "install/file_replace.h"
+#include "platform/file_replace.h"
 #include "install/line_rewrite.h"
 #include "log/run_log.h"
-#include "shell/system_text.h"
+#include "platform/system_text.h"
 
 int patchAutoexec(const char *root, const char *fileName, const char *target, bool *changed) {
     if (root == nullptr || fileName == nullptr || target == nullptr)

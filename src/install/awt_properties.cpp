@@ -4,7 +4,7 @@
 #include <new>
 #include <string>
 
-#include "install/file_replace.h"
+#include "platform/file_replace.h"
 #include "install/line_rewrite.h"
 
 int patchAwtProperties(const char *directory, const char *fileName, bool *changed) {

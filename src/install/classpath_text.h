@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 // The two jars that the 1.1 VMs load from the 1.1 target (a directory without a trailing backslash), as
 // they enter CLASSPATH: tamrix.jar, then ostrel.jar.
@@ -14,7 +14,7 @@ std::vector<std::string> bridgeJars(const std::string &target);
 std::vector<std::string> classpathEntries(const std::string &value);
 
 // The bridge's jars that a CLASSPATH value does not hold yet, in their order. The value is split at ";"
-// and its entries compared whole, ASCII case ignored (isLeadByte as in shell/ascii_text.h).
+// and its entries compared whole, ASCII case ignored (isLeadByte as in platform/ascii_text.h).
 std::vector<std::string> missingJars(const std::string &value, const std::string &target,
                                      LeadBytePredicate isLeadByte);
 

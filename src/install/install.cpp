@@ -5,15 +5,16 @@
 
 #include "install/classpath_text.h"
 #include "install/config_files.h"
-#include "install/file_replace.h"
-#include "install/payload.h"
+#include "platform/file_replace.h"
+#include "shared/payload.h"
 #include "install/system_classpath.h"
 #include "log/run_log.h"
-#include "remove/checksum.h"
-#include "remove/recorder.h"
-#include "shell/system_text.h"
-#include "shell/handles.h"
-#include "shell/installer.h"
+#include "record/checksum.h"
+#include "record/recorder.h"
+#include "platform/system_error.h"
+#include "platform/system_text.h"
+#include "platform/handles.h"
+#include "shared/installer.h"
 
 namespace {
 // Names at the destinations.
@@ -74,9 +75,9 @@ class InstallSteps {
             if (!fitsPlatform(source) || !fitsPlatform(c.destination))
                 return fail(c.destination, "the path is too long");
             if (readFileBytes(source, bytes) != ReadResult::Read)
-                return fail(source, runLog::systemError(GetLastError()));
+                return fail(source, systemErrorText(GetLastError()));
             if (!files.copy(source, c.destination))
-                return fail(files.failed(), runLog::systemError(files.error()));
+                return fail(files.failed(), systemErrorText(files.error()));
             placements.push_back({c.destination, fileChecksum(bytes)});
             done.push_back((GetFileAttributesA(c.destination.c_str()) == INVALID_FILE_ATTRIBUTES
                                 ? "placed "
@@ -86,7 +87,7 @@ class InstallSteps {
         if (!recorder_.willPlace(placements, home))
             return fail(recorder_.failed(), recorder_.why());
         if (!files.place())
-            return fail(files.failed(), runLog::systemError(files.error()));
+            return fail(files.failed(), systemErrorText(files.error()));
         installer_.machineChanged = true;
         for (const std::string &line : done)
             runLog::line({line});
@@ -204,9 +205,16 @@ int Installer::install() {
                                                  {kJawtOstrelDll, system + kJawtOstrelDll}},
                                                 std::string(), std::string());
     // Counted as one more user of each shared DLL, so that a removal takes them only with their last user.
-    for (const char *dll : {kJavaOstrelDll, kWindowsOstrelDll, kJawtOstrelDll})
-        if (dllsPlaced && !steps.recorder().countDll(system + dll))
+    for (const char *dll : {kJavaOstrelDll, kWindowsOstrelDll, kJawtOstrelDll}) {
+        if (!dllsPlaced)
+            break;
+        unsigned long count = 0;
+        const bool counted = steps.recorder().countDll(system + dll, count);
+        if (count != 0)
+            runLog::line({"SharedDLLs count of ", system + dll, ": ", DecimalText(count)});
+        if (!counted)
             steps.fail(steps.recorder().failed(), steps.recorder().why());
+    }
     const VmEntry *first11 = nullptr; // its library directory takes the 1.1 jars
     for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get()) {
         if (!vm->selected)

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
+#include "platform/text_file.h"
 
 // awt.properties with the event queue and the assistive technology naming the bridge. A line is recognised
 // by its first characters, case ignored and nothing skipped before them: "AWT.EventQueueClass" (a longer
@@ -33,19 +34,3 @@ extern const char kAssistiveLine[];
 
 // The lines of a text, each with its '\n' (the last one may lack it).
 std::vector<std::string> splitLines(const std::string &text);
-
-// A text file as the editors see it. `endMarker` holds what follows the text from a Ctrl-Z on: it stays
-// after anything the editors add, byte for byte.
-struct TextFileContent {
-    std::string text;
-    std::string endMarker;
-};
-
-// The text of a file's bytes: CR LF becomes '\n' as in a text-mode read. A batch file ends at its first
-// Ctrl-Z for the command interpreter, so with endsAtFirstCtrlZ the text ends there; otherwise only the
-// Ctrl-Z characters at the very end, which old DOS tools put there, are left out of the text. Nothing is
-// lost either way: the rest is the end marker.
-TextFileContent decodeTextFile(const std::string &bytes, bool endsAtFirstCtrlZ);
-
-// The bytes to write: '\n' becomes CR LF, then the end marker follows.
-std::string encodeTextFile(const TextFileContent &content);

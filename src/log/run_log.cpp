@@ -4,10 +4,10 @@
 
 #include <new>
 
-#include "shell/ascii_text.h"
-#include "shell/exit_codes.h"
-#include "shell/handles.h"
-#include "shell/system_text.h"
+#include "platform/ascii_text.h"
+#include "platform/exit_codes.h"
+#include "platform/handles.h"
+#include "platform/system_text.h"
 
 namespace {
 // The log is written from the main thread and from a worker (the tester's answers), one line at a time.
@@ -84,22 +84,5 @@ int finish(int exitCode, bool interactive) {
           ")"});
     g_log.file.reset();
     return exitCode;
-}
-
-std::string systemError(unsigned long code) {
-    char *text = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message = "error " + decimal(code);
-    if (length != 0 && text != nullptr) {
-        std::string words(text, length);
-        while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' '))
-            words.pop_back();
-        message += ": " + words;
-    }
-    if (text != nullptr)
-        (void)LocalFree(text);
-    return message;
 }
 } // namespace runLog

@@ -17,6 +17,4 @@ bool active();
 void line(std::initializer_list<std::string_view> pieces);
 // The last line, "exit code N (meaning)"; the code back.
 int finish(int exitCode, bool interactive = false);
-// A system error as "error N: its text".
-std::string systemError(unsigned long code);
 } // namespace runLog

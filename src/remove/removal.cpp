@@ -11,16 +11,17 @@
 #include <vector>
 
 #include "install/classpath_text.h"
-#include "install/payload.h"
+#include "shared/payload.h"
 #include "install/system_classpath.h"
 #include "log/run_log.h"
-#include "remove/checksum.h"
-#include "remove/record_store.h"
-#include "remove/restart_queue.h"
+#include "record/checksum.h"
+#include "record/record_store.h"
+#include "platform/restart_queue.h"
 #include "remove/undo_text.h"
-#include "shell/ascii_text.h"
-#include "shell/handles.h"
-#include "shell/system_text.h"
+#include "platform/ascii_text.h"
+#include "platform/handles.h"
+#include "platform/system_error.h"
+#include "platform/system_text.h"
 
 namespace {
 constexpr const char *kConfirmCaption = "Remove the Java Ostrel";
@@ -70,7 +71,7 @@ struct Removal {
     bool restart = false;             // autoexec.bat changed, or a file goes at the next start
 
     bool fail(const std::string &what, unsigned long error) {
-        runLog::line({"not put back: ", what, " (", runLog::systemError(error), ")"});
+        runLog::line({"not put back: ", what, " (", systemErrorText(error), ")"});
         failed.push_back(what);
         return false;
     }

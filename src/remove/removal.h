@@ -1,7 +1,7 @@
 // installer.exe /remove: puts the machine back as it was before the first installation.
 #pragma once
 
-#include "shell/exit_codes.h"
+#include "platform/exit_codes.h"
 
 // Asks once (unless quiet), puts back what the record names and tells what it did (unless quiet); the exit
 // code.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 // Lines that the installation wrote and the user changed since: they stay as the user left them, and the
 // closing message lists them.

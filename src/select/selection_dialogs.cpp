@@ -3,8 +3,8 @@
 #include <new>
 
 #include "resource.h"
-#include "shell/installer.h"
-#include "shell/protocol.h"
+#include "shared/installer.h"
+#include "shared/protocol.h"
 
 int g_vmListCount = 0;
 std::vector<VmEntry *> g_vmListEntries;

@@ -3,14 +3,14 @@
 
 #include <new>
 
-#include "shell/hardening.h"
-#include "shell/installer.h"
+#include "platform/hardening.h"
+#include "shared/installer.h"
 #include "remove/removal.h"
-#include "shell/protocol.h"
-#include "shell/exit_codes.h"
+#include "shared/protocol.h"
+#include "platform/exit_codes.h"
 #include "shell/switches.h"
 #include "log/run_log.h"
-#include "shell/system_text.h"
+#include "platform/system_text.h"
 
 namespace {
 constexpr const char *kMainWindowClass = "Installer Window";

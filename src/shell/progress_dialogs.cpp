@@ -5,9 +5,9 @@
 
 #include "discovery/drive_search.h"
 #include "resource.h"
-#include "shell/installer.h"
-#include "shell/protocol.h"
-#include "shell/threads.h"
+#include "shared/installer.h"
+#include "shared/protocol.h"
+#include "platform/threads.h"
 #include "verify/verify_worker.h"
 
 UniqueObject g_cancelToken;
@@ -96,10 +96,6 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 } // namespace
-
-bool workerMayContinue(HANDLE token) {
-    return token != nullptr && WaitForSingleObject(token, 0) == WAIT_TIMEOUT;
-}
 
 INT_PTR CALLBACK searchingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     return progressDialogProc(dialog, message, wParam, lParam, g_searchingThread);

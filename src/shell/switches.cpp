@@ -1,6 +1,6 @@
 #include "shell/switches.h"
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 namespace {
 // The arguments of a command line: words between blanks, or in double quotes.

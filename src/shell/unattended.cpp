@@ -6,10 +6,11 @@
 #include "discovery/drive_dialog.h"
 #include "discovery/drive_search.h"
 #include "log/run_log.h"
-#include "shell/exit_codes.h"
-#include "shell/handles.h"
-#include "shell/installer.h"
-#include "shell/protocol.h"
+#include "platform/exit_codes.h"
+#include "platform/handles.h"
+#include "shared/installer.h"
+#include "shared/protocol.h"
+#include "verify/verify_worker.h"
 
 namespace {
 // The finds of a drive search, straight into the VM list.
@@ -27,13 +28,14 @@ class Finds final : public SearchReports {
   private:
     Installer &installer_;
 };
-} // namespace
 
-void Installer::verifyAll() {
-    for (VmEntry *e = vmList.get(); e != nullptr; e = e->next.get())
-        if (e->compatible != 1)
-            (void)e->probe(nullptr);
+// As the verifying dialog and the pruning after it: each VM is tested once, and those that failed leave the
+// list before a search adds more.
+void verifyAndPrune(Installer &installer) {
+    (void)verifyEach(installer.vmList.get(), nullptr, [](const VmEntry &) { return true; });
+    (void)installer.resolveAndPrune();
 }
+} // namespace
 
 int Installer::runQuiet(const std::vector<char> &searchDrives) {
     try {
@@ -45,19 +47,19 @@ int Installer::runQuiet(const std::vector<char> &searchDrives) {
         (void)scanPath();
         (void)scanRegistry();
         (void)collectCandidates();
-        verifyAll();
+        verifyAndPrune(*this);
         if (!searchDrives.empty()) {
+            ChosenDrives chosen = {};
             for (char letter : searchDrives)
-                g_selectedDrives[letter - 'A'] = 1; // as if chosen in the drive dialog
+                chosen[letter - 'A'] = 1;
             Finds finds(*this);
             {
                 const CurrentDirectoryGuard restore;
                 const CriticalErrorBoxesOff quiet;
-                (void)searchChosenDrives(finds);
+                (void)searchChosenDrives(finds, chosen);
             }
-            verifyAll();
+            verifyAndPrune(*this);
         }
-        (void)resolveAndPrune();
         if (!vmList)
             return kExitNoVm;
         for (VmEntry *e = vmList.get(); e != nullptr; e = e->next.get())

@@ -9,10 +9,10 @@
 #include "install/classpath_text.h"
 #include "log/run_log.h"
 #include "select/selection_dialogs.h"
-#include "shell/handles.h"
-#include "shell/installer.h"
+#include "platform/handles.h"
+#include "shared/installer.h"
 #include "shell/progress_dialogs.h"
-#include "shell/protocol.h"
+#include "shared/protocol.h"
 
 HINSTANCE g_instance = nullptr;
 Installer *g_installer = nullptr;

@@ -4,10 +4,10 @@
 #include <new>
 #include <string>
 
-#include "discovery/vm_entry.h"
+#include "shared/vm_entry.h"
 #include "log/run_log.h"
-#include "shell/ascii_text.h"
-#include "shell/handles.h"
+#include "platform/ascii_text.h"
+#include "platform/handles.h"
 #include "verify/probe_limit.h"
 #include "verify/tester_answer.h"
 

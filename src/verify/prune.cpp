@@ -1,11 +1,11 @@
 // Layout resolution of each VM and pruning of the VM list.
 #include <windows.h>
 
-#include "shell/system_text.h"
-#include "shell/handles.h"
+#include "platform/system_text.h"
+#include "platform/handles.h"
 #include "log/run_log.h"
-#include "shell/installer.h"
-#include "verify/layout_rules.h"
+#include "shared/installer.h"
+#include "shared/layout_rules.h"
 
 namespace {
 constexpr const char *kJreLib = "\\jre\\lib";

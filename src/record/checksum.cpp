@@ -1,8 +1,8 @@
-#include "remove/checksum.h"
+#include "record/checksum.h"
 
 #include <cstdint>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 std::string fileChecksum(const std::string &bytes) {
     // Bit by bit: the payload's few hundred kilobytes need no table.

@@ -1,4 +1,4 @@
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

@@ -1,4 +1,4 @@
-#include "verify/layout_rules.h"
+#include "shared/layout_rules.h"
 
 #include <vector>
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "install/file_replace.h"
-#include "remove/record.h"
+#include "platform/file_replace.h"
+#include "record/record.h"
 
 // Where Windows lists the removal (Add/Remove Programs), under HKEY_LOCAL_MACHINE.
 constexpr const char *kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\JavaOstrel";

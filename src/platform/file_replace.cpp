@@ -1,12 +1,12 @@
-#include "install/file_replace.h"
+#include "platform/file_replace.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <utility>
 
-#include "shell/handles.h"
-#include "shell/system_text.h"
+#include "platform/handles.h"
+#include "platform/system_text.h"
 
 namespace {
 bool present(const std::string &path) {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 struct InstallRecord {
     // A file that an installation placed or edited, and the name of its version from before the first

@@ -1,12 +1,12 @@
 // Text that Windows reports, read whole; shared by discovery, verification and installation, beside
-// shell/handles.h.
+// platform/handles.h.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "shell/long_names.h"
+#include "platform/long_names.h"
 
 // True for a byte that begins a double-byte character of the machine's ANSI code page, in which paths and
 // the text files are read.

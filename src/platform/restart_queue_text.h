@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 // One queued operation, its paths as stored. NT family: "\??\C:\dir\file", a destination that replaces an
 // existing file written "!\??\C:\dir\dest", an empty destination for a deletion. 9x family: short names,

@@ -1,13 +1,13 @@
-#include "remove/restart_queue.h"
+#include "platform/restart_queue.h"
 
 #include <windows.h>
 
-#include "install/file_replace.h"
-#include "remove/restart_queue_text.h"
-#include "shell/ascii_text.h"
-#include "shell/handles.h"
-#include "shell/kernel_function.h"
-#include "shell/system_text.h"
+#include "platform/file_replace.h"
+#include "platform/restart_queue_text.h"
+#include "platform/ascii_text.h"
+#include "platform/handles.h"
+#include "platform/kernel_function.h"
+#include "platform/system_text.h"
 
 namespace {
 constexpr const char *kSessionManagerKey = "System\\CurrentControlSet\\Control\\Session Manager";

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "remove/record_store.h"
+#include "record/record_store.h"
 
 class Recorder {
   public:
@@ -31,7 +31,8 @@ class Recorder {
     // Once a VM has the bridge (its binDir): the removal's question names it.
     bool gave(const std::string &vm);
     // Once the DLL is in place: counted as one more user of the shared file, once for all installations.
-    bool countDll(const std::string &path);
+    // countNow: the count this call set, 0 when it set none.
+    bool countDll(const std::string &path, unsigned long &countNow);
 
     // What the last call that failed could not keep or write (a file to keep, or the record), and why.
     const std::string &failed() const { return failed_; }

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "shell/system_text.h"
+#include "platform/system_text.h"
 
 // One owner of one handle. Traits give the handle type, the value that means "none" and how to close one.
 template <typename Traits> class UniqueHandle {
@@ -29,7 +29,10 @@ template <typename Traits> class UniqueHandle {
 
     T get() const { return h_; }
     T release() { return std::exchange(h_, Traits::invalid()); } // the caller closes it now
-    T *put() { return reset(), &h_; }                            // for a call that opens one into it
+    T *put() {                                                   // for a call that opens one into it
+        reset();
+        return &h_;
+    }
     explicit operator bool() const { return h_ != Traits::invalid(); }
     void reset(T h = Traits::invalid()) {
         if (h_ != Traits::invalid())
@@ -62,12 +65,18 @@ struct Key {
     static HKEY invalid() { return nullptr; }
     static void close(HKEY k) { RegCloseKey(k); }
 };
+struct LocalMemory { // what the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER)
+    using Type = HLOCAL;
+    static HLOCAL invalid() { return nullptr; }
+    static void close(HLOCAL m) { LocalFree(m); }
+};
 } // namespace handles_detail
 
 using UniqueObject = UniqueHandle<handles_detail::KernelObject>;
 using UniqueFile = UniqueHandle<handles_detail::File>;
 using UniqueFind = UniqueHandle<handles_detail::Find>;
 using UniqueKey = UniqueHandle<handles_detail::Key>;
+using UniqueLocal = UniqueHandle<handles_detail::LocalMemory>;
 
 // Makes the directory that was current at construction current again on every way out of a scope.
 class CurrentDirectoryGuard {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 // The long name of the last component of an absolute path as the file system knows it; nothing when it is
 // not there or cannot be read.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "install/line_rewrite.h"
+#include "platform/text_file.h"
 
 // Where the new version of a file is made before it takes the file's place, and where the old version is
 // kept meanwhile: beside the file, under names of the installer's own made from its name ("ostrel.jar":

@@ -1,8 +1,8 @@
-#include "shell/hardening.h"
+#include "platform/hardening.h"
 
 #include <windows.h>
 
-#include "shell/kernel_function.h"
+#include "platform/kernel_function.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800

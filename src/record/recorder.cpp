@@ -1,14 +1,13 @@
-#include "remove/recorder.h"
+#include "record/recorder.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <new>
 
-#include "log/run_log.h"
-#include "remove/restart_queue.h"
-#include "shell/ascii_text.h"
-#include "shell/handles.h"
+#include "platform/restart_queue.h"
+#include "platform/ascii_text.h"
+#include "platform/handles.h"
 
 namespace {
 constexpr const char *kNotKept = "it could not be kept for the removal";
@@ -128,7 +127,8 @@ bool Recorder::gave(const std::string &vm) {
     }
 }
 
-bool Recorder::countDll(const std::string &path) {
+bool Recorder::countDll(const std::string &path, unsigned long &countNow) {
+    countNow = 0;
     if (!usable_)
         return false;
     if (std::find(record_.countedDlls.begin(), record_.countedDlls.end(), path) != record_.countedDlls.end())
@@ -168,6 +168,6 @@ bool Recorder::countDll(const std::string &path) {
         return false;
     record_.raising.erase(noted);
     record_.countedDlls.push_back(path);
-    runLog::line({"SharedDLLs count of ", path, ": ", DecimalText(raised)});
+    countNow = raised;
     return save();
 }

@@ -1,12 +1,12 @@
-#include "remove/record_store.h"
+#include "record/record_store.h"
 
 #include <windows.h>
 
-#include "log/run_log.h"
-#include "remove/restart_queue.h"
-#include "shell/ascii_text.h"
-#include "shell/handles.h"
-#include "shell/system_text.h"
+#include "platform/restart_queue.h"
+#include "platform/ascii_text.h"
+#include "platform/handles.h"
+#include "platform/system_error.h"
+#include "platform/system_text.h"
 
 namespace {
 constexpr const char *kDisplayName = "Java Ostrel";
@@ -80,7 +80,7 @@ ReadResult RecordStore::load(InstallRecord &record, std::string *why) const {
     std::string text;
     const ReadResult read = readFileBytes(recordPath(), text);
     if (read == ReadResult::Failed && why)
-        *why = runLog::systemError(GetLastError());
+        *why = systemErrorText(GetLastError());
     if (read != ReadResult::Read)
         return read;
     const std::optional<InstallRecord> parsed = InstallRecord::parse(text);

@@ -1,11 +1,11 @@
 // Win32-free rules of layout resolution: the home directory of a VM's bin directory, whose path is in the
-// machine's ANSI code page (see shell/ascii_text.h).
+// machine's ANSI code page (see platform/ascii_text.h).
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 // The home directory of a VM whose launchers are in binDir: the text up to the end of the component
 // that precedes the first component "bin" (ASCII case ignored). Components are separated by

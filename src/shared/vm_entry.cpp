@@ -1,4 +1,4 @@
-#include "discovery/vm_entry.h"
+#include "shared/vm_entry.h"
 
 #include <new>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "shell/long_names.h"
+#include "platform/long_names.h"
 
 namespace {
 bool startsWithDriveRoot(const std::string &path) {

@@ -1,6 +1,6 @@
-#include "remove/restart_queue_text.h"
+#include "platform/restart_queue_text.h"
 
-#include "shell/ascii_text.h"
+#include "platform/ascii_text.h"
 
 namespace {
 // The string at pos, up to its NUL or the end of the data; pos moves past the NUL.

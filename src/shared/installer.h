@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "discovery/vm_entry.h"
-#include "install/payload.h"
+#include "shared/vm_entry.h"
+#include "shared/payload.h"
 
 struct Installer {
     std::unique_ptr<VmEntry> vmList;             // candidate VMs; discovery pushes at the head
@@ -43,7 +43,6 @@ struct Installer {
     // The quiet installation: every usable VM in the common places and on these drives, no window; its exit
     // code.
     int runQuiet(const std::vector<char> &searchDrives);
-    void verifyAll(); // the tester in each VM not found usable yet, one after the other
 
     // Discovery in the common places.
     int scanPath();

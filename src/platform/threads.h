@@ -5,7 +5,7 @@
 
 #include <process.h>
 
-#include "shell/handles.h"
+#include "platform/handles.h"
 
 using ThreadRoutine = unsigned(__stdcall *)(void *);
 

@@ -1,18 +1,18 @@
-#include "remove/record.h"
+#include "record/record.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <string_view>
 
-#include "install/payload.h"
-#include "verify/layout_rules.h"
+#include "shared/payload.h"
+#include "shared/layout_rules.h"
 
 namespace {
 using Change = InstallRecord::Change;
 
 constexpr const char *kKinds[] = {"file", "awt", "autoexec"};
-// The names an installation gives what it writes, each after a backslash as in install/payload.h.
+// The names an installation gives what it writes, each after a backslash as in shared/payload.h.
 constexpr const char *kVmFiles[] = {kAccessibilityProperties, kTamrixJar, kOstrelJar};
 constexpr const char *kAwtFiles[] = {"\\awt.properties"};
 constexpr const char *kSystemFiles[] = {kJavaOstrelDll, kWindowsOstrelDll, kJawtOstrelDll};
