@@ -114,14 +114,19 @@ bool removeFileIfThere(const std::string &path) {
 }
 
 FileSet::~FileSet() {
+    // Destroyed before its placing ended (memory ran out between two files): what was placed goes back.
+    if (!committed_)
+        takeBackPlaced();
     for (const Entry &e : entries_)
         if (!e.placed)
             (void)removeOwnFile(e.temporary);
 }
 
 bool FileSet::fail(const std::string &destination) {
-    if (failed_.empty())
-        failed_ = destination, error_ = GetLastError();
+    if (failed_.empty()) {
+        error_ = GetLastError(); // before the copy below, which may call the system
+        failed_ = destination;
+    }
     return false;
 }
 
@@ -211,15 +216,21 @@ bool FileSet::place() {
         }
         if (!putInPlace(entries_[i])) {
             (void)fail(entries_[i].destination); // with the error, before taking back changes it
-            for (std::size_t k = i; k-- > 0;)
-                takeBack(entries_[k]);
+            takeBackPlaced();
             return false;
         }
     }
+    committed_ = true;
     for (const Entry &e : entries_)
         if (e.existed && !e.same)
             (void)removeOwnFile(e.setAside); // should one stay, the next run removes it
     return true;
+}
+
+void FileSet::takeBackPlaced() {
+    for (std::size_t k = entries_.size(); k-- > 0;)
+        if (entries_[k].placed)
+            takeBack(entries_[k]);
 }
 
 bool replaceTextFile(const std::string &path, const TextFileContent &content) {

@@ -48,7 +48,9 @@ class FileSet {
     explicit FileSet(PlatformFamily family) : family_(family) {}
     FileSet(const FileSet &) = delete;
     FileSet &operator=(const FileSet &) = delete;
-    ~FileSet(); // removes every new version that was not placed
+    // Removes every new version that was not placed; when the placing did not end (an exception between two
+    // files), the files placed get their old versions back first.
+    ~FileSet();
 
     // Prepare one destination: a copy of `source` (never read-only, though a source on a CD is) or the
     // bytes. False when it could not be made; then the set can no longer be placed.
@@ -70,12 +72,14 @@ class FileSet {
     bool prepare(const std::string &destination);
     bool putInPlace(Entry &e);
     void takeBack(Entry &e);
+    void takeBackPlaced(); // in reverse order
     bool fail(const std::string &destination);
 
     PlatformFamily family_;
     std::vector<Entry> entries_;
     std::string failed_;
     unsigned long error_ = 0;
+    bool committed_ = false; // every file is in place and stays
 };
 
 // Replaces one text file by `content`, as a set of one file.
