@@ -10,6 +10,7 @@
 #include "platform/restart_queue_text.h"
 #include "remove/undo_text.h"
 #include "platform/long_names.h"
+#include "shell/closing_messages.h"
 #include "shell/switches.h"
 #include "shared/layout_rules.h"
 #include "verify/tester_answer.h"

@@ -3,8 +3,8 @@
 #include <new>
 
 #include "discovery/drive_search.h"
-#include "resource.h"
 #include "platform/handles.h"
+#include "resource.h"
 #include "shared/installer.h"
 
 std::int32_t g_listedDrives[kDriveCount] = {};

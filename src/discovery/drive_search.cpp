@@ -9,8 +9,8 @@
 #include "log/run_log.h"
 #include "platform/ascii_text.h"
 #include "platform/handles.h"
-#include "shared/protocol.h"
 #include "platform/threads.h"
+#include "shared/protocol.h"
 
 namespace {
 // True when name is "java.exe" in any case. A name equal to it ignoring case is plain ASCII, so an
@@ -81,25 +81,6 @@ namespace {
 struct Report {
     UINT message = 0;
     std::string dir;
-};
-
-class Locked {
-  public:
-    explicit Locked(CRITICAL_SECTION &section) : section_(section) { EnterCriticalSection(&section_); }
-    ~Locked() { LeaveCriticalSection(&section_); }
-    Locked(const Locked &) = delete;
-    Locked &operator=(const Locked &) = delete;
-
-    // Waits for any of the objects with the lock released; the wait's result.
-    DWORD waitUnlocked(DWORD count, const HANDLE *objects) {
-        LeaveCriticalSection(&section_);
-        const DWORD result = WaitForMultipleObjects(count, objects, FALSE, INFINITE);
-        EnterCriticalSection(&section_);
-        return result;
-    }
-
-  private:
-    CRITICAL_SECTION &section_;
 };
 
 // The reports on their way from the lister thread, which walks the drives, to the worker thread, which

@@ -8,11 +8,12 @@
 
 #include "discovery/path_pieces.h"
 #include "discovery/registry_keys.h"
+#include "log/run_log.h"
 #include "platform/ascii_text.h"
 #include "platform/handles.h"
-#include "shared/installer.h"
+#include "platform/registry.h"
 #include "platform/system_text.h"
-#include "log/run_log.h"
+#include "shared/installer.h"
 
 namespace {
 struct EnvironmentBlockFree {
@@ -107,17 +108,15 @@ int Installer::collectCandidates() {
         const std::string dir = longPathName(fullPath(p->dir));
         if (dir.empty())
             continue;
-        if (!keepFind(dir.c_str(), p->origin))
-            throw std::bad_alloc(); // the run ends as cancelled
+        keepFind(dir.c_str(), p->origin); // no memory to keep it: the run ends as cancelled
     }
     return 1;
 }
 
-bool Installer::keepFind(const char *dir, std::string_view origin) {
+void Installer::keepFind(const char *dir, std::string_view origin) {
     if (!pushVmEntry(vmList, dir))
-        return false;
+        throw std::bad_alloc();
     runLog::line({"found a Java VM in ", dir, " (", origin, ")"});
-    return true;
 }
 
 int Installer::hasLauncher(const char *dir) {

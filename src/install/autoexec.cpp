@@ -4,9 +4,9 @@
 #include <new>
 #include <string>
 
-#include "platform/file_replace.h"
 #include "install/line_rewrite.h"
 #include "log/run_log.h"
+#include "platform/file_replace.h"
 #include "platform/system_text.h"
 
 int patchAutoexec(const char *root, const char *fileName, const char *target, bool *changed) {

@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
-#include "platform/file_replace.h"
 #include "install/line_rewrite.h"
+#include "platform/file_replace.h"
 
 int patchAwtProperties(const char *directory, const char *fileName, bool *changed) {
     if (changed)

@@ -11,10 +11,7 @@ std::vector<std::string> bridgeJars(const std::string &target) {
 }
 
 std::vector<std::string> classpathEntries(const std::string &value) {
-    std::vector<std::string> entries(1);
-    for (char c : value)
-        c == ';' ? (void)entries.emplace_back() : entries.back().push_back(c);
-    return entries;
+    return splitAt(value, ';');
 }
 
 std::vector<std::string> missingJars(const std::string &value, const std::string &target,
@@ -50,11 +47,4 @@ std::string listedItems(const char *heading, const std::vector<std::string> &ite
     if (items.size() > kListedFailures)
         text += "\nand " + decimal(items.size() - kListedFailures) + " more";
     return text;
-}
-
-std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations,
-                                       const std::vector<std::string> &vmsLeft) {
-    std::string text = kIncompleteText; // alone when memory ran out before the installation could finish
-    return text + listedItems(" These files could not be written:", failedDestinations) +
-           listedItems("\nThese Java VMs were left as they were:", vmsLeft);
 }

@@ -29,10 +29,3 @@ std::string registryStringText(const std::string &data);
 
 // The heading, then one line per item, the first ten of them, then "and N more"; empty for no item.
 std::string listedItems(const char *heading, const std::vector<std::string> &items);
-
-// The message that reports an installation that was not completed: this sentence, then, when something
-// could not be written, one line per failed destination, then one per chosen VM that was left as it was
-// (each list the first ten, then "and N more").
-constexpr const char *kIncompleteText = "Installation of the Java Ostrel was not completed.";
-std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations,
-                                       const std::vector<std::string> &vmsLeft);

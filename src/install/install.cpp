@@ -5,20 +5,20 @@
 
 #include "install/classpath_text.h"
 #include "install/config_files.h"
-#include "platform/file_replace.h"
-#include "shared/payload.h"
 #include "install/system_classpath.h"
 #include "log/run_log.h"
-#include "record/checksum.h"
-#include "record/recorder.h"
+#include "platform/file_replace.h"
+#include "platform/handles.h"
+#include "platform/registry.h"
 #include "platform/system_error.h"
 #include "platform/system_text.h"
-#include "platform/handles.h"
+#include "record/checksum.h"
+#include "record/recorder.h"
 #include "shared/installer.h"
+#include "shared/payload.h"
 
 namespace {
 // Names at the destinations.
-constexpr const char *kAwtProperties = "\\awt.properties";
 
 enum class VmKind { Java14, Java11, Java12 };
 
@@ -130,9 +130,7 @@ class InstallSteps {
 // type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone.
 bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool &changed) {
     UniqueKey key;
-    char emptyClass[] = "";
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, emptyClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+    if (!createMachineKey(kEnvironmentKey, KEY_ALL_ACCESS, key))
         return false;
     DWORD type = REG_SZ;
     std::string data;
@@ -147,9 +145,10 @@ bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool
     const std::string oldText = registryStringText(data);
     const std::string text = extendedClasspath(oldText, target, ansiLeadByte);
     runLog::line({"CLASSPATH before: ", rc == ERROR_FILE_NOT_FOUND ? std::string_view("(none)") : oldText});
-    if (text == oldText)
-        return runLog::line({"CLASSPATH holds the jars already"}),
-               true; // a second run: nothing to write or announce
+    if (text == oldText) { // a second run: nothing to write or announce
+        runLog::line({"CLASSPATH holds the jars already"});
+        return true;
+    }
     if (!recorder.willExtendClasspath(
             rc == ERROR_FILE_NOT_FOUND ? std::nullopt : std::optional<std::string>(oldText), target) ||
         RegSetValueExA(key.get(), kClasspathValue, 0, type, reinterpret_cast<const BYTE *>(text.c_str()),

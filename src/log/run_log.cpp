@@ -8,6 +8,7 @@
 #include "platform/exit_codes.h"
 #include "platform/handles.h"
 #include "platform/system_text.h"
+#include "platform/threads.h"
 
 namespace {
 // The log is written from the main thread and from a worker (the tester's answers), one line at a time.
@@ -26,11 +27,10 @@ std::string clock(const SYSTEMTIME &t) {
 }
 
 void write(const std::string &bytes) {
-    EnterCriticalSection(&g_log.section);
+    const Locked locked(g_log.section);
     DWORD written = 0;
     if (g_log.file) // a log that cannot take a line more goes on without it: the run is not the log's
         (void)WriteFile(g_log.file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    LeaveCriticalSection(&g_log.section);
 }
 } // namespace
 
@@ -82,6 +82,7 @@ int finish(int exitCode, bool interactive) {
           interactive ? "an installation with windows: its closing message says what happened"
                       : exitCodeMeaning(exitCode),
           ")"});
+    const Locked locked(g_log.section); // a worker's line may still be on its way
     g_log.file.reset();
     return exitCode;
 }

@@ -46,3 +46,14 @@ DecimalText::DecimalText(long long n) {
 std::string decimal(long long n) {
     return std::string(DecimalText(n));
 }
+
+std::vector<std::string> splitAt(const std::string &text, char separator) {
+    std::vector<std::string> pieces(1);
+    for (char c : text) {
+        if (c == separator)
+            pieces.emplace_back();
+        else
+            pieces.back().push_back(c);
+    }
+    return pieces;
+}

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using LeadBytePredicate = bool (*)(unsigned char);
 
@@ -21,6 +22,10 @@ bool sameIgnoringAsciiCase(const std::string &a, const std::string &b,
 // True when text at pos begins with the ASCII prefix, ASCII case ignored. Bytes of other scripts never
 // equal an ASCII letter, so double-byte text cannot match by accident.
 bool startsWithIgnoringAsciiCase(const std::string &text, std::string::size_type pos, const char *prefix);
+
+// The pieces of a text between the separators, empty ones too ("a;;b": "a", "", "b"). The separator is an
+// ASCII punctuation character, which no double-byte character holds as its second byte.
+std::vector<std::string> splitAt(const std::string &text, char separator);
 
 // Length in bytes of the character that starts at i: two for a lead byte followed by a trail byte.
 std::string::size_type charLength(const std::string &s, std::string::size_type i,

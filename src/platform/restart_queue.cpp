@@ -1,12 +1,13 @@
+#include "platform/registry.h"
 #include "platform/restart_queue.h"
 
 #include <windows.h>
 
-#include "platform/file_replace.h"
-#include "platform/restart_queue_text.h"
 #include "platform/ascii_text.h"
+#include "platform/file_replace.h"
 #include "platform/handles.h"
 #include "platform/kernel_function.h"
+#include "platform/restart_queue_text.h"
 #include "platform/system_text.h"
 
 namespace {

@@ -60,22 +60,6 @@ inline std::string systemDirectory() {
         [](char *buffer, DWORD size) { return static_cast<DWORD>(GetSystemDirectoryA(buffer, size)); });
 }
 
-// A registry value whole: its type and bytes. ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when there is none, or
-// the error that kept it from being read.
-inline LONG readRegistryValue(HKEY key, const char *name, DWORD &type, std::string &data) {
-    DWORD size = 0;
-    LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
-    while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
-        data.assign(size, '\0');
-        DWORD got = size;
-        rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&data[0]), &got);
-        if (rc == ERROR_SUCCESS)
-            return data.resize(got), rc;
-        size = got; // it grew meanwhile: again with the size now reported
-    }
-    return rc;
-}
-
 // The name of a path's last component as the file system keeps it: long (as listed), or its 8.3 alias.
 inline std::optional<std::string> componentName(const std::string &path, bool shortAlias) {
     WIN32_FIND_DATAA found;

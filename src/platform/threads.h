@@ -15,3 +15,23 @@ inline UniqueObject startThread(ThreadRoutine routine, void *argument) {
     unsigned id = 0;
     return UniqueObject(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, routine, argument, 0, &id)));
 }
+
+// Holds a critical section for a scope.
+class Locked {
+  public:
+    explicit Locked(CRITICAL_SECTION &section) : section_(section) { EnterCriticalSection(&section_); }
+    ~Locked() { LeaveCriticalSection(&section_); }
+    Locked(const Locked &) = delete;
+    Locked &operator=(const Locked &) = delete;
+
+    // Waits for any of the objects with the lock released; the wait's result.
+    DWORD waitUnlocked(DWORD count, const HANDLE *objects) {
+        LeaveCriticalSection(&section_);
+        const DWORD result = WaitForMultipleObjects(count, objects, FALSE, INFINITE);
+        EnterCriticalSection(&section_);
+        return result;
+    }
+
+  private:
+    CRITICAL_SECTION &section_;
+};

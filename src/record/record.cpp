@@ -5,8 +5,8 @@
 #include <iterator>
 #include <string_view>
 
-#include "shared/payload.h"
 #include "shared/layout_rules.h"
+#include "shared/payload.h"
 
 namespace {
 using Change = InstallRecord::Change;
@@ -14,16 +14,8 @@ using Change = InstallRecord::Change;
 constexpr const char *kKinds[] = {"file", "awt", "autoexec"};
 // The names an installation gives what it writes, each after a backslash as in shared/payload.h.
 constexpr const char *kVmFiles[] = {kAccessibilityProperties, kTamrixJar, kOstrelJar};
-constexpr const char *kAwtFiles[] = {"\\awt.properties"};
+constexpr const char *kAwtFiles[] = {kAwtProperties};
 constexpr const char *kSystemFiles[] = {kJavaOstrelDll, kWindowsOstrelDll, kJawtOstrelDll};
-
-// The pieces of a text between separators, empty ones too.
-std::vector<std::string> split(const std::string &text, char separator) {
-    std::vector<std::string> pieces(1);
-    for (char c : text)
-        c == separator ? (void)pieces.emplace_back() : pieces.back().push_back(c);
-    return pieces;
-}
 
 // A field as written: its tab, line ends and percent signs as %09, %0A, %0D, %25.
 std::string escaped(const std::string &field) {
@@ -83,7 +75,7 @@ std::optional<Change> changeFrom(const std::vector<std::string> &fields) {
             return Change{static_cast<Change::Kind>(kind), fields[1], fields[2]};
         if (fields.size() != 4 || kind != Change::File)
             return std::nullopt;
-        const std::vector<std::string> checksums = split(fields[3], ',');
+        const std::vector<std::string> checksums = splitAt(fields[3], ',');
         if (std::find(checksums.begin(), checksums.end(), std::string()) != checksums.end())
             return std::nullopt;
         return Change{Change::File, fields[1], fields[2], checksums};
@@ -263,7 +255,7 @@ std::optional<InstallRecord> InstallRecord::parse(const std::string &text) {
         end = text.find('\n', begin);
         if (end == std::string::npos)
             return std::nullopt;
-        std::vector<std::string> fields = split(text.substr(begin, end - begin), '\t');
+        std::vector<std::string> fields = splitAt(text.substr(begin, end - begin), '\t');
         for (std::string &field : fields)
             if (std::optional<std::string> plain = unescaped(field))
                 field = *plain;

@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include "platform/restart_queue.h"
 #include "platform/ascii_text.h"
 #include "platform/handles.h"
+#include "platform/registry.h"
+#include "platform/restart_queue.h"
 #include "platform/system_error.h"
 #include "platform/system_text.h"
 
@@ -126,13 +127,11 @@ bool RecordStore::placeProgram() const {
 
 bool RecordStore::registerRemoval() const {
     UniqueKey key;
-    char noClass[] = "";
     const std::string command = "\"" + programPath() + "\" /remove", quiet = command + " /quiet";
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, noClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, key.put(), &disposition) != ERROR_SUCCESS)
+    bool created = false;
+    if (!createMachineKey(kUninstallKey, KEY_ALL_ACCESS, key, &created))
         return false;
-    (void)changed(disposition == REG_CREATED_NEW_KEY);
+    (void)changed(created);
     return setString(key.get(), "DisplayName", kDisplayName) &&
            setString(key.get(), "UninstallString", command) &&
            setString(key.get(), "QuietUninstallString", quiet) && setNumber(key.get(), "NoModify", 1) &&

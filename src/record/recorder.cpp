@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <new>
 
-#include "platform/restart_queue.h"
 #include "platform/ascii_text.h"
 #include "platform/handles.h"
+#include "platform/registry.h"
+#include "platform/restart_queue.h"
 
 namespace {
 constexpr const char *kNotKept = "it could not be kept for the removal";
@@ -136,10 +137,8 @@ bool Recorder::countDll(const std::string &path, unsigned long &countNow) {
     failed_ = std::string("HKEY_LOCAL_MACHINE\\") + kSharedDllsKey + "\\" + path;
     why_ = "the count of its users cannot be read or written";
     UniqueKey key;
-    char noClass[] = "";
     unsigned long count = 0;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSharedDllsKey, 0, noClass, REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+    if (!createMachineKey(kSharedDllsKey, KEY_QUERY_VALUE | KEY_SET_VALUE, key))
         return false;
     const LONG read = readSharedDllCount(key.get(), path, count);
     if (read == ERROR_FILE_NOT_FOUND) {

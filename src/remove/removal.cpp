@@ -11,17 +11,18 @@
 #include <vector>
 
 #include "install/classpath_text.h"
-#include "shared/payload.h"
 #include "install/system_classpath.h"
 #include "log/run_log.h"
-#include "record/checksum.h"
-#include "record/record_store.h"
-#include "platform/restart_queue.h"
-#include "remove/undo_text.h"
 #include "platform/ascii_text.h"
 #include "platform/handles.h"
+#include "platform/registry.h"
+#include "platform/restart_queue.h"
 #include "platform/system_error.h"
 #include "platform/system_text.h"
+#include "record/checksum.h"
+#include "record/record_store.h"
+#include "remove/undo_text.h"
+#include "shared/payload.h"
 
 namespace {
 constexpr const char *kConfirmCaption = "Remove the Java Ostrel";
@@ -300,8 +301,10 @@ struct Removal {
 
     void run() {
         for (const InstallRecord::Change &c : record.changes) // what names the bridge first
-            if (isConfiguration(c))
-                c.kind == InstallRecord::Change::File ? (void)putBack(c) : undoEdit(c);
+            if (isConfiguration(c) && c.kind == InstallRecord::Change::File)
+                (void)putBack(c);
+            else if (isConfiguration(c))
+                undoEdit(c);
         if (record.classpathKept)
             undoClasspath();
         for (const InstallRecord::Change &c : record.changes)
@@ -339,6 +342,7 @@ int finish(bool quiet, const Removal &removal) {
             text += listedItems(" These could not be put back:", removal.failed);
         text += listedItems(kChangedHeading, removal.changed);
     } catch (const std::bad_alloc &) {
+        // No memory for the lists: the sentence alone still says whether all was put back.
     }
     if (!removal.failed.empty())
         return tell(quiet, text, removal.restart ? kNotRemovedRestartCaption : kNotRemovedCaption,

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shared/vm_entry.h"
 #include "shared/payload.h"
+#include "shared/vm_entry.h"
 
 struct Installer {
     std::unique_ptr<VmEntry> vmList;             // candidate VMs; discovery pushes at the head
@@ -49,9 +49,9 @@ struct Installer {
     int scanRegistry();
     int collectCandidates();
     static int hasLauncher(const char *dir);
-    // A VM found (in dir, named by origin): at the head of vmList, and in the log. False when there is no
-    // memory to keep it: a run that lost a find must not pass for one that found none.
-    bool keepFind(const char *dir, std::string_view origin);
+    // A VM found (in dir, named by origin): at the head of vmList, and in the log. std::bad_alloc when there
+    // is no memory to keep it: a run that lost a find must not pass for one that found none.
+    void keepFind(const char *dir, std::string_view origin);
 
     // Layout resolution and pruning of vmList.
     int resolveAndPrune();

@@ -15,6 +15,8 @@ constexpr const char *kTamrixJar = "\\tamrix.jar";
 constexpr const char *kJavaOstrelDll = "\\JavaOstrel.dll";
 constexpr const char *kWindowsOstrelDll = "\\WindowsOstrel.dll";
 constexpr const char *kJawtOstrelDll = "\\JAWTOstrel.dll";
+// The configuration file of a 1.1 VM that the installation edits, in its extension directory.
+constexpr const char *kAwtProperties = "\\awt.properties";
 
 constexpr const char *kPayloadFiles[] = {
     kAccessibilityProperties, kTamrix14,         kTamrix12,     kTamrix11, kOstrelJar,

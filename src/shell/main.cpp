@@ -3,20 +3,20 @@
 
 #include <new>
 
-#include "platform/hardening.h"
-#include "shared/installer.h"
-#include "remove/removal.h"
-#include "shared/protocol.h"
-#include "platform/exit_codes.h"
-#include "shell/switches.h"
 #include "log/run_log.h"
+#include "platform/exit_codes.h"
+#include "platform/hardening.h"
 #include "platform/system_text.h"
+#include "remove/removal.h"
+#include "shared/installer.h"
+#include "shared/protocol.h"
+#include "shell/closing_messages.h"
+#include "shell/switches.h"
 
 namespace {
 constexpr const char *kMainWindowClass = "Installer Window";
 constexpr const char *kMainWindowTitle = "Java Ostrel for Microsoft Windows installer";
 constexpr const char *kRunningText = "The installer of the Java Ostrel is already running.";
-constexpr const char *kRunningCaption = "Installation Canceled";
 constexpr const char *kLogCaption = "The log cannot be written";
 
 // True while another copy of the installer runs: two would replace the same files at once. The mutex that
@@ -80,7 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const bool reports = switches.quiet || switches.remove;
     if (anotherCopyRuns()) { // before the log is opened: it may be the other copy's
         if (!switches.quiet)
-            (void)MessageBoxA(nullptr, kRunningText, kRunningCaption, MB_OK);
+            (void)MessageBoxA(nullptr, kRunningText, kCanceledCaption, MB_OK);
         return reports ? kExitAnotherRuns : 0;
     }
     // A command line is judged before anything is created, the log included: an unquoted /log=C:\My Logs\x

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "discovery/drive_search.h"
+#include "platform/threads.h"
 #include "resource.h"
 #include "shared/installer.h"
 #include "shared/protocol.h"
-#include "platform/threads.h"
 #include "verify/verify_worker.h"
 
 UniqueObject g_cancelToken;
@@ -85,8 +85,11 @@ INT_PTR progressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         showStatus(dialog, reinterpret_cast<const char *>(lParam));
         return TRUE;
     case WM_VM_FOUND:
-        if (!g_installer->keepFind(reinterpret_cast<const char *>(lParam), "drive search"))
+        try {
+            g_installer->keepFind(reinterpret_cast<const char *>(lParam), "drive search");
+        } catch (const std::bad_alloc &) {
             endProgress(dialog, 0); // no memory to keep it: the search ends as cancelled
+        }
         return TRUE;
     case WM_WORK_DONE:
         endProgress(dialog, 1);

@@ -13,8 +13,12 @@ std::vector<std::string> arguments(const std::string &commandLine) {
         }
         std::string word;
         for (bool quoted = false;
-             i < commandLine.size() && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t')); ++i)
-            commandLine[i] == '"' ? (void)(quoted = !quoted) : word.push_back(commandLine[i]);
+             i < commandLine.size() && (quoted || (commandLine[i] != ' ' && commandLine[i] != '\t')); ++i) {
+            if (commandLine[i] == '"')
+                quoted = !quoted;
+            else
+                word.push_back(commandLine[i]);
+        }
         words.push_back(word);
     }
     return words;

@@ -18,10 +18,8 @@ class Finds final : public SearchReports {
   public:
     explicit Finds(Installer &installer) : installer_(installer) {}
     bool report(UINT message, const std::string &dir) override {
-        if (message != WM_VM_FOUND)
-            return true;
-        if (!installer_.keepFind(dir.c_str(), "drive search"))
-            throw std::bad_alloc();
+        if (message == WM_VM_FOUND)
+            installer_.keepFind(dir.c_str(), "drive search");
         return true;
     }
 

@@ -6,26 +6,16 @@
 #include <new>
 
 #include "discovery/drive_dialog.h"
-#include "install/classpath_text.h"
 #include "log/run_log.h"
-#include "select/selection_dialogs.h"
 #include "platform/handles.h"
+#include "select/selection_dialogs.h"
 #include "shared/installer.h"
-#include "shell/progress_dialogs.h"
 #include "shared/protocol.h"
+#include "shell/closing_messages.h"
+#include "shell/progress_dialogs.h"
 
 HINSTANCE g_instance = nullptr;
 Installer *g_installer = nullptr;
-
-namespace {
-constexpr const char *kCanceledText = "Installation of the Java Ostrel was canceled.";
-constexpr const char *kCanceledCaption = "Installation Canceled";
-constexpr const char *kSuccessText = "Installation of the Java Ostrel was successful.";
-constexpr const char *kCompletedCaption = "Installation Completed";
-constexpr const char *kIncompleteCaption = "Installation Incomplete";
-constexpr const char *kIncompleteRestartCaption = "Installation Incomplete.  You must reboot your system.";
-constexpr const char *kRestartCaption = "Installation Completed.  You must reboot your system.";
-} // namespace
 
 Installer::Installer()
     : sourceDir(currentDirectory()), inheritedClasspath(getenv("CLASSPATH") ? getenv("CLASSPATH") : "") {}

@@ -4,10 +4,10 @@
 #include <new>
 #include <string>
 
-#include "shared/vm_entry.h"
 #include "log/run_log.h"
 #include "platform/ascii_text.h"
 #include "platform/handles.h"
+#include "shared/vm_entry.h"
 #include "verify/probe_limit.h"
 #include "verify/tester_answer.h"
 
@@ -51,8 +51,10 @@ DWORD launch(const std::string &program, const char *command, HANDLE cancel, boo
 }
 // The tester's answer in the log: the exit code and what it says.
 void logAnswer(const std::string &program, DWORD code, const TesterAnswer &answer) {
-    if (code == kLaunchFailed)
-        return runLog::line({"tester in ", program, ": no answer (did not start, or was ended)"});
+    if (code == kLaunchFailed) {
+        runLog::line({"tester in ", program, ": no answer (did not start, or was ended)"});
+        return;
+    }
     const char *said = !answer.answered     ? "no answer"
                        : !answer.compatible ? "cannot carry the bridge"
                        : answer.isJava14 && answer.isJava11

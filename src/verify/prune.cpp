@@ -1,9 +1,9 @@
 // Layout resolution of each VM and pruning of the VM list.
 #include <windows.h>
 
-#include "platform/system_text.h"
-#include "platform/handles.h"
 #include "log/run_log.h"
+#include "platform/handles.h"
+#include "platform/system_text.h"
 #include "shared/installer.h"
 #include "shared/layout_rules.h"
 
