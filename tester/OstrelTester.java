@@ -1,3 +1,7 @@
+import java.io.File;
+import java.io.FileInputStream;
+import java.util.Properties;
+
 /*
  * Run by the installer inside every candidate VM. It tells the installer, through the exit code of the
  * VM, whether the Java Ostrel can go into this VM and which branch of the installation the VM takes.
@@ -15,6 +19,15 @@
  * Codes: 1.0 -> 1, 1.1 -> 3, 1.2 and 1.3 -> 7, 1.4 to 1.8 -> 15, 9 and later -> 5, cannot tell -> 1;
  * a 64-bit VM keeps its generation bits but loses the usable one: 1.1 -> 1, 1.2 and 1.3 -> 5,
  * 1.4 to 1.8 -> 13, 9 and later still 5.
+ *
+ * With the argument "proof", run after the installation in each VM it changed, with the class path that
+ * programs started later have, it tells whether the bridge is in place as this VM sees it:
+ *   1  always set
+ *   2  the configuration this VM reads names the bridge: lib/awt.properties in 1.1,
+ *      lib/accessibility.properties later
+ *   4  both jars are where this VM looks: on the class path in 1.1, in an extension directory later
+ *   8  every class that configuration names loads (and it names one)
+ * 15 is proof; an error keeps what was established before it.
  */
 public class OstrelTester {
 
@@ -42,7 +55,18 @@ public class OstrelTester {
     /* Longer numbers than this are garbage, and would overflow an int. */
     private static final int MAX_DIGITS = 4;
 
+    static final int CONFIGURED = 2;
+    static final int JARS_IN_PLACE = 4;
+    static final int CLASSES_LOAD = 8;
+    static final String BRIDGE = "com.zel.java.accessibility.Ostrel";
+    static final String EVENT_QUEUE = "com.zel.java.accessibility.util.EventQueueMonitor";
+    static final String[] JARS = {"tamrix.jar", "ostrel.jar"};
+
     public static void main(String[] args) {
+        if (args.length > 0 && args[0].equals("proof")) {
+            System.exit(proof(property("java.version"), property("java.home"), property("java.class.path"),
+                              property("java.ext.dirs"), property("path.separator"), property("file.separator")));
+        }
         int code = CANNOT_TELL;
         try {
             code = decide(property("java.version"), property("java.specification.version"),
@@ -197,5 +221,159 @@ public class OstrelTester {
             value = value * 10 + (s.charAt(i) - '0');
         }
         return value;
+    }
+
+    /*
+     * The proof's exit code for a VM that reports these properties (java.version, java.home,
+     * java.class.path, java.ext.dirs, path.separator, file.separator); the classes load through the class
+     * loader of this class, which in the installer's run has the class path being proved.
+     */
+    static int proof(String version, String home, String classPath, String extDirs, String pathSeparator,
+                     String fileSeparator) {
+        int code = ANSWER;
+        try {
+            int gen = generation(version);
+            if (gen < 1) {
+                return code;
+            }
+            String lib = home.concat(fileSeparator).concat("lib").concat(fileSeparator);
+            Properties config = readProperties(lib.concat(gen == 1 ? "awt.properties" : "accessibility.properties"));
+            String[] classes = null;
+            if (config != null && gen == 1) {
+                classes = new String[] {trimmed(config.getProperty("AWT.assistive_technologies")),
+                                        trimmed(config.getProperty("AWT.EventQueueClass"))};
+                if (BRIDGE.equals(classes[0]) && EVENT_QUEUE.equals(classes[1])) {
+                    code |= CONFIGURED;
+                }
+            } else if (config != null) {
+                classes = pieces(config.getProperty("assistive_technologies"), ',');
+                for (int i = 0; i < classes.length; i++) {
+                    classes[i] = classes[i].trim();
+                    if (classes[i].equals(BRIDGE)) {
+                        code |= CONFIGURED;
+                    }
+                }
+            }
+            char separator = pathSeparator.charAt(0);
+            if (gen == 1 ? jarsOnClassPath(pieces(classPath, separator), fileSeparator.charAt(0))
+                         : jarsInFolders(pieces(extDirs, separator))) {
+                code |= JARS_IN_PLACE;
+            }
+            if (allLoad(classes, gen)) {
+                code |= CLASSES_LOAD;
+            }
+        } catch (Throwable t) {
+            // what was established stands
+        }
+        return code;
+    }
+
+    /* The properties in a file; null when it cannot be read. */
+    private static Properties readProperties(String path) {
+        try {
+            FileInputStream in = new FileInputStream(path);
+            try {
+                Properties p = new Properties();
+                p.load(in);
+                return p;
+            } finally {
+                in.close();
+            }
+        } catch (Throwable t) {
+            return null;
+        }
+    }
+
+    private static String trimmed(String s) {
+        return s == null ? null : s.trim();
+    }
+
+    /* The pieces of s between the separators c, blanks kept; none when s is missing. */
+    static String[] pieces(String s, char c) {
+        if (s == null) {
+            return new String[0];
+        }
+        int n = 1;
+        for (int i = s.indexOf(c); i >= 0; i = s.indexOf(c, i + 1)) {
+            n++;
+        }
+        String[] out = new String[n];
+        int start = 0;
+        for (int k = 0; k < n; k++) {
+            int end = k == n - 1 ? s.length() : s.indexOf(c, start);
+            out[k] = s.substring(start, end);
+            start = end + 1;
+        }
+        return out;
+    }
+
+    /* A 1.1 VM finds the jars through class path entries that name existing files. */
+    private static boolean jarsOnClassPath(String[] entries, char fileSeparator) {
+        for (int j = 0; j < JARS.length; j++) {
+            boolean found = false;
+            for (int i = 0; !found && i < entries.length; i++) {
+                String e = entries[i];
+                String last = e.substring(Math.max(e.lastIndexOf('/'), e.lastIndexOf(fileSeparator)) + 1);
+                found = sameIgnoringAsciiCase(last, JARS[j]) && new File(e).isFile();
+            }
+            if (!found) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    private static boolean jarsInFolders(String[] folders) {
+        for (int j = 0; j < JARS.length; j++) {
+            boolean found = false;
+            for (int i = 0; !found && i < folders.length; i++) {
+                found = new File(folders[i], JARS[j]).isFile();
+            }
+            if (!found) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    /* Equal but for the case of ASCII letters; equalsIgnoreCase would also pair some non-ASCII ones. */
+    private static boolean sameIgnoringAsciiCase(String a, String b) {
+        if (a.length() != b.length()) {
+            return false;
+        }
+        for (int i = 0; i < a.length(); i++) {
+            if (lower(a.charAt(i)) != lower(b.charAt(i))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    private static char lower(char c) {
+        return c >= 'A' && c <= 'Z' ? (char) (c + 'a' - 'A') : c;
+    }
+
+    /* True when the names hold at least one class and every one of them loads. */
+    private static boolean allLoad(String[] names, int gen) {
+        int loaded = 0;
+        for (int i = 0; names != null && i < names.length; i++) {
+            if (names[i] == null || names[i].length() == 0) {
+                continue;
+            }
+            try {
+                if ((gen == 1 ? Class.forName(names[i]) : loadUninitialised(names[i])) == null) {
+                    return false;
+                }
+            } catch (Throwable t) {
+                return false;
+            }
+            loaded++;
+        }
+        return loaded > 0;
+    }
+
+    /* Not in 1.1, which resolves a call when it first runs it: only later VMs come here. */
+    private static Class loadUninitialised(String name) throws ClassNotFoundException {
+        return Class.forName(name, false, ClassLoader.getSystemClassLoader());
     }
 }
