@@ -66,6 +66,16 @@ std::string apply(const std::string &rule, const std::string &in) {
                    ? std::to_string(a.compatible) + std::to_string(a.isJava11) + std::to_string(a.isJava14)
                    : "none";
     }
+    if (rule == "proof") // what a VM lacks, or "proven"
+        return (out = proofLacks(decodeProofExitCode(static_cast<std::uint32_t>(std::stoll(in))))).empty()
+                   ? "proven"
+                   : out;
+    if (rule == "proof-launch") { // launcher|generation|CLASSPATH after: the command|the CLASSPATH it gets
+        const std::string::size_type bar = in.find('|'), gen = in.find('|', bar + 1);
+        const ProofLaunch l = proofLaunch(in.substr(0, bar), in.substr(bar + 1, gen - bar - 1) == "1.1",
+                                          in.substr(gen + 1), "C:\\start");
+        return l.command + "|" + l.classpath.value_or("<unset>");
+    }
     if (rule == "home")
         return homeFromBinDir(in, cp932).value_or("<none>");
     if (rule == "lower")
@@ -136,12 +146,12 @@ std::string apply(const std::string &rule, const std::string &in) {
             out += "|" + line;
         return after.value_or("<gone>") + out;
     }
-    std::vector<std::string> failed, left; // "failures" N,M: failed destinations f1... fN, VMs v1... vM
-    for (int i = 1; i <= std::stoi(in); ++i)
-        failed.push_back("f" + std::to_string(i));
-    for (int i = 1; i <= std::stoi(in.substr(in.find(',') + 1)); ++i)
-        left.push_back("v" + std::to_string(i));
-    return incompleteInstallationText(failed, left);
+    // "failures" N,M[,P]: failed destinations f1... fN, VMs left v1... vM, VMs without proof u1... uP
+    std::vector<std::string> lists[3];
+    for (std::size_t k = 0, at = 0; k < 3 && (k == 0 || at != 0); ++k, at = in.find(',', at) + 1)
+        for (int i = 1; i <= std::stoi(in.substr(at)); ++i)
+            lists[k].push_back("fvu"[k] + std::to_string(i));
+    return incompleteInstallationText(lists[0], lists[1], lists[2]);
 }
 } // namespace
 
@@ -164,6 +174,14 @@ TEST(Rules, Table) {
         {"answer", "14", "101"}, {"answer", "6", "100"}, {"answer", "2", "110"}, {"answer", "4", "000"},
         {"answer", "1", "010"}, {"answer", "18", "110"}, {"answer", "256", "010"}, {"answer", "15", "101"},
         {"answer", "0", "none"}, {"answer", "-1", "none"}, {"answer", "2147483650", "none"},
+        {"proof", "15", "proven"}, {"proof", "31", "proven"}, {"proof", "1", "configuration, jars, classes"},
+        {"proof", "11", "jars"}, {"proof", "13", "configuration"},
+        {"proof", "7", "classes"}, {"proof", "0", "no answer"}, {"proof", "-1", "no answer"},
+        {"proof-launch", "javaw.exe|1.4|C:\\a.jar", "javaw.exe OstrelTester proof|<unset>"},
+        {"proof-launch", "jrew.exe|1.2|", "jrew.exe -cp . OstrelTester proof|<unset>"},
+        {"proof-launch", "javaw.exe|1.1|C:\\a b\\t.jar;.", "javaw.exe OstrelTester proof|C:\\a b\\t.jar;.;C:\\start"},
+        {"proof-launch", "jrew.exe|1.1|", "jrew.exe -cp \"C:\\start\" OstrelTester proof|<unset>"},
+        {"proof-launch", "jrew.exe|1.1|C:\\t.jar", "jrew.exe -cp \"C:\\t.jar;C:\\start\" OstrelTester proof|<unset>"},
         {"home", "c:\\jdk1.3.1\\bin", "c:\\jdk1.3.1"}, {"home", "c:\\jdk\\\\bin", "c:\\jdk"},
         {"home", "c:\\program files\\vm\\bin\\extra", "c:\\program files\\vm"}, {"home", "c:\\bin", "c:"},
         {"home", "C:\\JDK\\BIN", "C:\\JDK"}, {"home", "c:\\jdk\\bin\\..\\bin", "c:\\jdk"},
@@ -265,7 +283,9 @@ TEST(Rules, Table) {
         {"undo-classpath", "C:\\T\\ostrel.jar|C:\\T\\ostrel.jar;C:\\T\\tamrix.jar", "C:\\T\\ostrel.jar"},
         {"failures", "10,0", listed}, {"failures", "12,0", listed + "\nand 2 more"}, {"failures", "0,0", listed.substr(0, 50)},
         {"failures", "1,11", listed.substr(0, listed.find("\nf2")) + "\nThese Java VMs were left as they were:"
-                             "\nv1\nv2\nv3\nv4\nv5\nv6\nv7\nv8\nv9\nv10\nand 1 more"}};
+                             "\nv1\nv2\nv3\nv4\nv5\nv6\nv7\nv8\nv9\nv10\nand 1 more"},
+        {"failures", "0,1,2", listed.substr(0, 50) + "\nThese Java VMs were left as they were:\nv1"
+                              "\nThese Java VMs do not see the bridge:\nu1\nu2"}};
     // clang-format on
     for (const auto &[rule, in, out] : rows)
         EXPECT_EQ(apply(rule, in), out) << rule << " of \"" << in << "\"";

@@ -127,8 +127,9 @@ class InstallSteps {
 };
 
 // Extends the system-wide CLASSPATH in the registry with the two jars in target. The value keeps its
-// type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone.
-bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool &changed) {
+// type (REG_EXPAND_SZ stays expandable); a value that is not a string is left alone. after: the value now.
+bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool &changed,
+                             std::string &after) {
     UniqueKey key;
     if (!createMachineKey(kEnvironmentKey, KEY_ALL_ACCESS, key))
         return false;
@@ -144,6 +145,7 @@ bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool
 
     const std::string oldText = registryStringText(data);
     const std::string text = extendedClasspath(oldText, target, ansiLeadByte);
+    after = text;
     runLog::line({"CLASSPATH before: ", rc == ERROR_FILE_NOT_FOUND ? std::string_view("(none)") : oldText});
     if (text == oldText) { // a second run: nothing to write or announce
         runLog::line({"CLASSPATH holds the jars already"});
@@ -165,7 +167,8 @@ bool extendRegistryClasspath(const std::string &target, Recorder &recorder, bool
 // (read at the next start) on the 9x family.
 bool extendClasspath(InstallSteps &steps, Installer &installer, const std::string &target) {
     if (steps.family() == PlatformFamily::Nt)
-        return extendRegistryClasspath(target, steps.recorder(), installer.machineChanged) ||
+        return extendRegistryClasspath(target, steps.recorder(), installer.machineChanged,
+                                       installer.classpathAfter) ||
                steps.fail(kClasspathFullName);
     const std::string autoexec = autoexecPath();
     const std::string::size_type name = autoexec.find_last_of('\\') + 1;
@@ -181,6 +184,8 @@ bool extendClasspath(InstallSteps &steps, Installer &installer, const std::strin
     if (!changed && !inEffect)
         runLog::line({autoexec, " names the jars, but the system has not started with it since"});
     installer.restartNeeded = installer.restartNeeded || changed || !inEffect;
+    // What autoexec.bat gives programs once the system has started with it.
+    installer.classpathAfter = extendedClasspath(installer.inheritedClasspath, target, ansiLeadByte);
     return true;
 }
 } // namespace
@@ -190,6 +195,8 @@ bool extendClasspath(InstallSteps &steps, Installer &installer, const std::strin
 int Installer::install() {
     failedDestinations.clear();
     vmsLeftAsTheyWere.clear();
+    vmsWithoutProof.clear();
+    classpathAfter.clear();
     restartNeeded = false;
     machineChanged = false;
     for (const VmEntry *vm = vmList.get(); vm != nullptr; vm = vm->next.get())

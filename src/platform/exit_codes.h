@@ -5,7 +5,7 @@
 constexpr int kExitDone = 0;
 constexpr int kExitRestartNeeded = 3010; // done; the 9x family must restart for autoexec.bat
 constexpr int kExitCancelled = 1602;     // the user did not want the removal
-constexpr int kExitIncomplete = 1603;    // something could not be written (the log says what)
+constexpr int kExitIncomplete = 1603;    // not written, or a VM does not see the bridge (the log says what)
 constexpr int kExitNotInstalled = 1605;  // a removal with nothing installed
 constexpr int kExitAnotherRuns = 1618;   // another copy of the installer runs
 constexpr int kExitLogUnusable = 1622;   // the log cannot be opened: nothing changed
@@ -22,7 +22,7 @@ inline const char *exitCodeMeaning(int code) {
     case kExitCancelled:
         return "cancelled by the user";
     case kExitIncomplete:
-        return "something could not be written";
+        return "something could not be written, or a VM does not see the bridge";
     case kExitNotInstalled:
         return "nothing is installed";
     case kExitAnotherRuns:

@@ -21,6 +21,9 @@ struct Installer {
     bool machineChanged = false; // install wrote a file or the registry
 
     std::vector<std::string> vmsLeftAsTheyWere; // binDir of each chosen VM that did not get the bridge
+    std::vector<std::string> vmsWithoutProof;   // "<binDir> (what it lacks)" of each that got it but does
+                                                // not see it
+    std::string classpathAfter; // the CLASSPATH that programs started after the installation get
 
     // The longest start-up directory from which every payload path fits the platform's paths (219).
     static constexpr std::string::size_type kMaxSourceDir = MAX_PATH - 1 - longestPayloadSuffix();
@@ -58,6 +61,11 @@ struct Installer {
 
     // Copies the bridge's files into the selected VMs; -1, 0 or 1.
     int install();
+    // Asks each VM that got the bridge whether it sees it now; those that do not go to vmsWithoutProof.
+    void proveInstallation();
+    // Whether the installation must be reported incomplete: something was not written, or a VM does not
+    // see the bridge.
+    bool incomplete() const { return !failedDestinations.empty() || !vmsWithoutProof.empty(); }
 };
 
 extern HINSTANCE g_instance;

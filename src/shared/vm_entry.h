@@ -27,7 +27,8 @@ struct VmEntry {
     std::int32_t isJava11 = 0;
     std::int32_t isJava14 = 0;
     std::int32_t selected = 0;
-    bool logged = false; // offered in the log already
+    bool logged = false;  // offered in the log already
+    std::string launcher; // the launcher that answered the tester: "javaw.exe" or "jrew.exe"
 
     VmEntry(std::unique_ptr<VmEntry> next, std::string binDir);
     ~VmEntry();
@@ -36,6 +37,11 @@ struct VmEntry {
     // runs out: a VM left untried must not pass for one that failed). A VM still running when
     // cancelToken (a Win32 event, or null) is set is ended at once.
     int probe(void *cancelToken = nullptr);
+    // After the installation: whether this VM now sees the bridge, asked by the launcher that answered the
+    // tester, with the CLASSPATH that programs started afterwards get and the tester's folder. A VM that has
+    // not answered within the probe's limit is ended. The answer is an exit code of the tester's proof, or
+    // 0xFFFFFFFF for none.
+    unsigned long prove(const std::string &classpath, const std::string &testerDir) const;
     // Derives homeDir, libDir and extDir from binDir; returns 1 when resolved.
     int resolveLayout();
 };

@@ -15,6 +15,7 @@ constexpr const char *kIncompleteRestartCaption = "Installation Incomplete.  You
 
 // The message that reports an installation that was not completed: kIncompleteText, then, when something
 // could not be written, one line per failed destination, then one per chosen VM that was left as it was
-// (each list the first ten, then "and N more").
+// (each list the first ten, then "and N more"), then one per VM that got the bridge but does not see it.
 std::string incompleteInstallationText(const std::vector<std::string> &failedDestinations,
-                                       const std::vector<std::string> &vmsLeft);
+                                       const std::vector<std::string> &vmsLeft,
+                                       const std::vector<std::string> &vmsWithoutProof);

@@ -63,7 +63,9 @@ int Installer::runQuiet(const std::vector<char> &searchDrives) {
         for (VmEntry *e = vmList.get(); e != nullptr; e = e->next.get())
             e->selected = 1; // as "Install in All"
         const int result = install();
-        if (result < 0 || !failedDestinations.empty()) {
+        if (result >= 0)
+            proveInstallation();
+        if (result < 0 || incomplete()) {
             if (restartNeeded) // the exit code can say one thing only; the log says the other
                 runLog::line({"the system must be restarted: autoexec.bat changed"});
             return kExitIncomplete;

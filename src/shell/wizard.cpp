@@ -87,7 +87,9 @@ void Installer::runWizard() {
         choice = CHOICE_INSTALL;
     }
     const int result = install();
-    if (result >= 0 && !failedDestinations.empty())
+    if (result >= 0)
+        proveInstallation();
+    if (result >= 0 && incomplete())
         showIncompleteMessage(restartNeeded); // never report a failure as success, nor hide a restart
     else if (result == 1)
         showFinalMessage(1, 1);
@@ -101,7 +103,7 @@ void Installer::showIncompleteMessage(bool restart) {
     const char *caption = restart ? kIncompleteRestartCaption : kIncompleteCaption;
     std::string text;
     try {
-        text = incompleteInstallationText(failedDestinations, vmsLeftAsTheyWere);
+        text = incompleteInstallationText(failedDestinations, vmsLeftAsTheyWere, vmsWithoutProof);
     } catch (const std::bad_alloc &) {
         text.clear(); // no memory for the list: the sentence alone still tells the truth
     }

@@ -83,7 +83,23 @@ int VmEntry::probe(void *cancelToken) {
         compatible = answer.compatible;
         isJava11 = answer.isJava11;
         isJava14 = answer.isJava14;
+        launcher = attempt.suffix + 1; // without its backslash
         return compatible;
     }
     return 0;
+}
+
+unsigned long VmEntry::prove(const std::string &classpath, const std::string &testerDir) const {
+    const ProofLaunch how = proofLaunch(launcher, isJava11 != 0, classpath, testerDir);
+    // The proof's own CLASSPATH, for this start only: no other VM may inherit it.
+    if (how.classpath)
+        (void)SetEnvironmentVariableA("CLASSPATH", how.classpath->c_str());
+    bool cancelled = false;
+    const std::string program = binDir + "\\" + launcher;
+    const DWORD code = launch(program, how.command.c_str(), nullptr, cancelled);
+    (void)SetEnvironmentVariableA("CLASSPATH", nullptr);
+    const std::string lacks = proofLacks(decodeProofExitCode(code));
+    runLog::line({"proof in ", program, ": exit code ", DecimalText(static_cast<long>(code)), ": ",
+                  lacks.empty() ? "it sees the bridge" : "it lacks " + lacks});
+    return code;
 }
