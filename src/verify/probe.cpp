@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "log/run_log.h"
@@ -49,6 +50,19 @@ DWORD launch(const std::string &program, const char *command, HANDLE cancel, boo
     }
     return code;
 }
+// CLASSPATH in this program's environment for the start in its scope, and gone again on every way out of
+// it: no other VM may inherit it.
+class ClasspathForThisStart {
+  public:
+    explicit ClasspathForThisStart(const std::optional<std::string> &value) {
+        if (value)
+            (void)SetEnvironmentVariableA("CLASSPATH", value->c_str());
+    }
+    ~ClasspathForThisStart() { (void)SetEnvironmentVariableA("CLASSPATH", nullptr); }
+    ClasspathForThisStart(const ClasspathForThisStart &) = delete;
+    ClasspathForThisStart &operator=(const ClasspathForThisStart &) = delete;
+};
+
 // The tester's answer in the log: the exit code and what it says.
 void logAnswer(const std::string &program, DWORD code, const TesterAnswer &answer) {
     if (code == kLaunchFailed) {
@@ -91,15 +105,18 @@ int VmEntry::probe(void *cancelToken) {
 
 unsigned long VmEntry::prove(const std::string &classpath, const std::string &testerDir) const {
     const ProofLaunch how = proofLaunch(launcher, isJava11 != 0, classpath, testerDir);
-    // The proof's own CLASSPATH, for this start only: no other VM may inherit it.
-    if (how.classpath)
-        (void)SetEnvironmentVariableA("CLASSPATH", how.classpath->c_str());
-    bool cancelled = false;
     const std::string program = binDir + "\\" + launcher;
-    const DWORD code = launch(program, how.command.c_str(), nullptr, cancelled);
-    (void)SetEnvironmentVariableA("CLASSPATH", nullptr);
-    const std::string lacks = proofLacks(decodeProofExitCode(code));
+    DWORD code = kLaunchFailed;
+    {
+        const ClasspathForThisStart only(how.classpath);
+        bool cancelled = false;
+        code = launch(program, how.command.c_str(), nullptr, cancelled);
+    }
+    const ProofAnswer answer = decodeProofExitCode(code);
+    const std::string lacks = proofLacks(answer);
     runLog::line({"proof in ", program, ": exit code ", DecimalText(static_cast<long>(code)), ": ",
-                  lacks.empty() ? "it sees the bridge" : "it lacks " + lacks});
+                  !answer.answered ? "no answer (did not start, or was ended)"
+                  : lacks.empty()  ? "it sees the bridge"
+                                   : "it lacks " + lacks});
     return code;
 }
