@@ -147,9 +147,10 @@ std::string apply(const std::string &rule, const std::string &in) {
         return after.value_or("<gone>") + out;
     }
     // "failures" N,M[,P]: failed destinations f1... fN, VMs left v1... vM, VMs without proof u1... uP
+    const std::vector<std::string> counts = splitAt(in, ',');
     std::vector<std::string> lists[3];
-    for (std::size_t k = 0, at = 0; k < 3 && (k == 0 || at != 0); ++k, at = in.find(',', at) + 1)
-        for (int i = 1; i <= std::stoi(in.substr(at)); ++i)
+    for (std::size_t k = 0; k < counts.size() && k < 3; ++k)
+        for (int i = 1; i <= std::stoi(counts[k]); ++i)
             lists[k].push_back("fvu"[k] + std::to_string(i));
     return incompleteInstallationText(lists[0], lists[1], lists[2]);
 }

@@ -195,7 +195,6 @@ bool extendClasspath(InstallSteps &steps, Installer &installer, const std::strin
 int Installer::install() {
     failedDestinations.clear();
     vmsLeftAsTheyWere.clear();
-    vmsWithoutProof.clear();
     classpathAfter.clear();
     restartNeeded = false;
     machineChanged = false;
