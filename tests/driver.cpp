@@ -51,6 +51,24 @@ JOBOBJECT_BASIC_ACCOUNTING_INFORMATION InstallerRun::processes() {
     return counts;
 }
 
+std::string InstallerRun::running() {
+    std::vector<ULONG_PTR> buffer(64);
+    auto &ids = *reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST *>(buffer.data());
+    ids.NumberOfAssignedProcesses = 60;
+    QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, 64 * sizeof(ULONG_PTR), nullptr);
+    std::string text = "running:";
+    for (DWORD i = 0; i < ids.NumberOfProcessIdsInList; ++i) {
+        char name[MAX_PATH] = "?";
+        DWORD size = MAX_PATH;
+        if (HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(ids.ProcessIdList[i])))
+            QueryFullProcessImageNameA(p, 0, name, &size), CloseHandle(p);
+        text += std::string(" ") + name;
+    }
+    for (const auto &d : processDialogs(pi.dwProcessId))
+        text += "; dialog \"" + d.second + "\"";
+    return text;
+}
+
 bool InstallerRun::start(const std::string &exe, const std::string &dir,
                          const std::vector<std::pair<std::string, std::string>> &env,
                          const std::string &args) {

@@ -23,6 +23,7 @@ struct InstallerRun {
     bool waitExit(DWORD timeoutMs, DWORD &exitCode);
     int endAll(); // ends the installer and all it started; how many of those still ran
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION processes(); // counts of the job's processes, ended ones too
+    std::string running(); // the job's live processes and the installer's dialogs, for a failure to show
 };
 
 std::vector<std::pair<HWND, std::string>> processDialogs(DWORD pid); // visible dialogs, with their captions

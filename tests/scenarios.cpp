@@ -556,7 +556,8 @@ bool Play::step(Args a) {
                 toggleListItem(dialog, list, static_cast<int>(at - items.begin()));
             }
         } else if (c == "press") {
-            EXPECT_TRUE(clickButton(dialog, kButtons.at(arg(1))) || set.count("either")) << arg(1);
+            EXPECT_TRUE(clickButton(dialog, kButtons.at(arg(1))) || set.count("either"))
+                << arg(1) << "; " << run.running();
             if (GetDlgItem(dialog, 0xFFFF)) // a message box: the next one must not be taken for it
                 run.waitGone(dialog, 5000);
         } else if (c == "disabled") {
@@ -660,10 +661,7 @@ HWND Play::awaitDialog(const std::string &caption, std::string *seen, DWORD pid)
 void Play::closing(InstallerRun &shown, const Args &a) {
     std::string caption, kind = a.at(1);
     HWND box = awaitDialog("", &caption, shown.pi.dwProcessId);
-    std::string open; // what shows instead
-    for (const auto &d : processDialogs(shown.pi.dwProcessId))
-        open += " \"" + d.second + "\"";
-    ASSERT_TRUE(box) << "no closing message; open:" << open;
+    ASSERT_TRUE(box) << "no closing message; " << shown.running();
     for (const auto &closing : kClosings)
         kind = kind == "any" && closing.second[0] == caption ? closing.first : kind;
     const Args &want = kClosings.at(kind);
