@@ -52,10 +52,10 @@ JOBOBJECT_BASIC_ACCOUNTING_INFORMATION InstallerRun::processes() {
 }
 
 std::string InstallerRun::running() {
-    std::vector<ULONG_PTR> buffer(64);
+    std::vector<ULONG_PTR> buffer(64); // the counts, then the ids of as many processes as fit
     auto &ids = *reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST *>(buffer.data());
-    ids.NumberOfAssignedProcesses = 60;
-    QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids, 64 * sizeof(ULONG_PTR), nullptr);
+    QueryInformationJobObject(job, JobObjectBasicProcessIdList, &ids,
+                              DWORD(buffer.size() * sizeof(ULONG_PTR)), nullptr);
     std::string text = "running:";
     for (DWORD i = 0; i < ids.NumberOfProcessIdsInList; ++i) {
         char name[MAX_PATH] = "?";
